@@ -1,0 +1,10 @@
+# Applied to every target of the build, so that the libraries and the tests agree.
+if(ZELTA_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(ZELTA_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT ZELTA_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "ZELTA_SANITIZE must be empty, address or thread")
+endif()
