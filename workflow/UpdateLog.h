@@ -72,5 +72,6 @@ private:
 std::string ChooseLogDirectory(const std::string& programDirectory,
                                const std::string& fallbackDirectory);
 
-// The per-user data directory of the program.
+// The per-user data directory of the program (organisation and application name as the
+// application object sets them).
 std::string PerUserDataDirectory();
