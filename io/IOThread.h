@@ -25,6 +25,7 @@ public:
     // it only sets stopping and signals, since a thread cannot join itself.
     virtual void Stop();
 
+    // A thread exists: started and not yet joined by Stop.
     bool IsRunning() const;
     bool IsStopping() const { return stopping_.load(std::memory_order_acquire); }
     // True when called on this object's thread.
