@@ -128,7 +128,9 @@ void ZeltaUpdaterCommandLineInfo::ParseSwitch(const std::string& text) {
 void ZeltaUpdaterCommandLineInfo::ParseIpAddress(std::string_view remainder) {
     std::size_t pos = 0;
     const std::string_view address = NextPiece(remainder, pos, ',');
-    if (address.empty()) {
+    // The connection's host field holds at most kMaxHostLength characters; a longer host
+    // would be cut short, so it makes the command line invalid.
+    if (address.empty() || address.size() > kMaxHostLength) {
         valid = false;
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ public:
     static constexpr SlashRule kNativeSlashRule = SlashRule::KnownSwitchesOnly;
 #endif
     static constexpr std::uint16_t kDefaultPort = 6666;
+    static constexpr std::size_t kMaxHostLength = 511;
 
     std::string firmwarePath;
     std::string ipAddress;
