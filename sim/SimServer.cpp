@@ -339,10 +339,11 @@ bool SimServer::WriteAll(const std::vector<uint8_t>& bytes) {
 void SimServer::BeginRestart(ModuleMode mode) {
     trace_.Line(std::string("restart ") + ModuleModeName(mode) +
                 " down=" + std::to_string(options_.downMs));
+    // The port closes first: whoever sees the connection go finds the port closed too.
+    CloseListener();
     if (client_ != SocketApi::kInvalid) {
         DropClient("closed");
     }
-    CloseListener();
     outgoing_.clear();
     goingDown_ = false;
     {

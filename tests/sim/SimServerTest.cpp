@@ -145,7 +145,7 @@ TEST_F(SimServerTest, WritesTheTraceFile) {
     for (const char* line :
          {" listen 127.0.0.1:", " application\n", " accept\n",
           " rx uecp addr=0 sqc=0 2D 03 4E 53 02\n", " tx uecp addr=0 sqc=0 18 00 00\n",
-          " tx uecp addr=0 sqc=0 2D 04 4E 53 02 01\n", " closed\n"}) {
+          " tx uecp addr=0 sqc=0 2D 04 4E 53 02 01\n", "closed\n"}) {
         EXPECT_NE(text.str().find(line), std::string::npos) << line;
     }
     std::remove(path.c_str());
