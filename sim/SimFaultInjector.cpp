@@ -104,7 +104,7 @@ bool SimFaultInjector::BeforeRequest(const SimRequest& request) {
             return false;
         }
     }
-    return true;
+    return next_ == nullptr || next_->BeforeRequest(request);
 }
 
 bool SimFaultInjector::Replace(const SimRequest& request, SimReply& reply) {
@@ -123,7 +123,7 @@ bool SimFaultInjector::Replace(const SimRequest& request, SimReply& reply) {
         reply.frames.push_back(ModuleDevice::LoaderFrame({kLoaderFlashStatus, 0x01}));
         return true;
     }
-    return false;
+    return next_ != nullptr && next_->Replace(request, reply);
 }
 
 void SimFaultInjector::AfterRequest(const SimRequest& request, SimReply& reply) {
@@ -176,9 +176,15 @@ void SimFaultInjector::AfterRequest(const SimRequest& request, SimReply& reply) 
         trace_.Line("fault reset-after-chunks " + std::to_string(chunks_));
         reply.reset = true;
     }
+    if (next_ != nullptr) {
+        next_->AfterRequest(request, reply);
+    }
 }
 
 void SimFaultInjector::BeforeSend(const SimFrame& frame, std::vector<uint8_t>& bytes) {
+    if (next_ != nullptr) {
+        next_->BeforeSend(frame, bytes);
+    }
     if (frame.kind == SimFrameKind::Uecp) {
         const auto bad = std::find(badCrc_.begin(), badCrc_.end(), frame.message);
         const bool corrupt = bad != badCrc_.end();
@@ -203,5 +209,8 @@ void SimFaultInjector::BeforeSend(const SimFrame& frame, std::vector<uint8_t>& b
 }
 
 bool SimFaultInjector::ComeBack(int restart) {
-    return options_.stayAwayAfter <= 0 || restart < options_.stayAwayAfter;
+    if (options_.stayAwayAfter > 0 && restart >= options_.stayAwayAfter) {
+        return false;
+    }
+    return next_ == nullptr || next_->ComeBack(restart);
 }

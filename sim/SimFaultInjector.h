@@ -12,6 +12,8 @@ class SimTrace;
 // Makes the simulated module misbehave as its fault options say, and gives the module's MAC
 // answer its MFL quirk when asked to. Every fault it applies leaves a trace line
 // "fault <name> <selector>". Runs on the server thread only.
+//
+// The server always asks one injector; a test's own hook is chained behind it (SetNext).
 class SimFaultInjector : public SimFaultHook {
 public:
     static constexpr int kWrongAnswerGapMs = 20;
@@ -24,6 +26,9 @@ public:
     void BeforeSend(const SimFrame& frame, std::vector<uint8_t>& bytes) override;
     bool ComeBack(int restart) override;
 
+    // A further hook asked after this one (before it in BeforeSend); null for none.
+    void SetNext(SimFaultHook* next) { next_ = next; }
+
 private:
     // Whether fault i applies to this request; counts the use and traces it when it does.
     bool Take(size_t i, SimFaultKind kind, const SimRequest& request);
@@ -31,6 +36,7 @@ private:
     const SimFaultOptions options_;
     const bool macMflQuirk_;
     SimTrace& trace_;
+    SimFaultHook* next_ = nullptr;
     std::vector<int> used_; // per command fault: requests it was applied to
     int chunks_ = 0;
     bool resetDone_ = false;

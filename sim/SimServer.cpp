@@ -27,7 +27,8 @@ SimServer::SimServer(const SimOptions& options)
     : options_(ResolveSimOptions(options)), device_(options_, trace_), host_(options_.host, trace_),
       faults_(options_.faults, options_.host.macMflQuirk, trace_), port_(options.port) {
     host_.Install(device_);
-    SetFaultHook(&faults_);
+    hook_ = &faults_;
+    device_.SetFaultHook(&faults_);
 }
 
 SimServer::~SimServer() {
@@ -35,8 +36,7 @@ SimServer::~SimServer() {
 }
 
 void SimServer::SetFaultHook(SimFaultHook* hook) {
-    hook_ = hook;
-    device_.SetFaultHook(hook);
+    faults_.SetNext(hook);
 }
 
 bool SimServer::Start() {

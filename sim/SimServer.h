@@ -51,7 +51,7 @@ public:
 
     // Before Start: where faults are made, and access to the device's dispatch tables.
     // The server starts with the host device and the faults of its options installed; a hook
-    // set here replaces those faults.
+    // set here is asked after those faults (its BeforeSend before them).
     void SetFaultHook(SimFaultHook* hook);
     ModuleDevice& Device() { return device_; }
     // The host device (its state may be read at any time).
