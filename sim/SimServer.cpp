@@ -215,6 +215,7 @@ void SimServer::DropClient(const char* event, bool withReset) {
         SocketApi::Close(client_);
     }
     client_ = SocketApi::kInvalid;
+    resetting_ = false;
     assembler_.Reset();
     // A restart already decided on still happens; frames for the lost client do not.
     outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
@@ -250,8 +251,8 @@ void SimServer::ReadClient() {
 }
 
 void SimServer::HandleFrame(const std::vector<uint8_t>& frame) {
-    if (goingDown_) {
-        return; // the module is restarting and takes nothing more
+    if (goingDown_ || resetting_) {
+        return; // the module is restarting, or dropping this connection, and takes nothing more
     }
     SimReply reply;
     {
@@ -283,6 +284,7 @@ void SimServer::HandleFrame(const std::vector<uint8_t>& frame) {
         out.due = due;
         out.reset = true;
         outgoing_.push_back(std::move(out));
+        resetting_ = true;
     }
     if (reply.restart) {
         Outgoing out;
