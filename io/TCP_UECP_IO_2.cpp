@@ -172,9 +172,11 @@ void TCP_UECP_IO_2::Run() {
     peerClosed_ = false;
     readFailed_ = false;
     const SocketApi::Handle s = socket_.load();
+    // Without a working wake-up (the system refused one) a stop is noticed by looking often.
+    const int waitMs = wakeup_.IsValid() ? -1 : 20;
     if (open_.load()) {
         while (!IsStopping()) {
-            const SocketApi::Result r = SocketApi::WaitReadable(s, &wakeup_, -1);
+            const SocketApi::Result r = SocketApi::WaitReadable(s, &wakeup_, waitMs);
             if (r == SocketApi::Result::Woken)
                 break;
             if (r == SocketApi::Result::Ready) {

@@ -113,7 +113,7 @@ void LoopbackServer::Loop() {
         wakeup_.Reset(); // before looking, so that no later command is missed
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            if (client_ != SocketApi::kInvalid && (mode_ == Mode::Stall || clientEnded)) {
+            if (client_ != SocketApi::kInvalid && clientEnded) {
                 // Nothing to read: wait for commands only.
                 changed_.wait(lock,
                               [this] { return quit_ || closeRequested_ || !outgoing_.empty(); });
@@ -136,7 +136,7 @@ void LoopbackServer::Loop() {
             DropClient(resetNow);
             continue;
         }
-        if (mode_ == Mode::Stall || clientEnded)
+        if (clientEnded)
             continue;
 
         if (SocketApi::WaitReadable(client_, &wakeup_, -1) != SocketApi::Result::Ready)
@@ -159,29 +159,4 @@ void LoopbackServer::Loop() {
         else
             DropClient(false);
     }
-}
-
-UnansweringHost::UnansweringHost() {
-    listener_ = SocketApi::Listen(SocketApi::LoopbackAddress(), 0, 0);
-    if (listener_ == SocketApi::kInvalid)
-        return;
-    port_ = SocketApi::LocalPort(listener_);
-    // Connect until one connect stays unanswered: from then on the queue drops every SYN.
-    for (int i = 0; i < 64 && !blocked_; ++i) {
-        const SocketApi::Handle s = SocketApi::OpenStream();
-        if (s == SocketApi::kInvalid)
-            break;
-        fillers_.push_back(s);
-        SocketApi::Result r = SocketApi::StartConnect(s, SocketApi::LoopbackAddress(), port_);
-        if (r == SocketApi::Result::Pending)
-            r = SocketApi::WaitConnected(s, nullptr, 200);
-        if (r == SocketApi::Result::TimedOut)
-            blocked_ = true;
-    }
-}
-
-UnansweringHost::~UnansweringHost() {
-    for (SocketApi::Handle s : fillers_)
-        SocketApi::Close(s);
-    SocketApi::Close(listener_);
 }

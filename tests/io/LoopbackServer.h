@@ -14,10 +14,9 @@
 class LoopbackServer {
 public:
     enum class Mode {
-        Hold,  // read and record, never close (not even when the client closes)
-        Echo,  // send back what arrives, close when the client closes
-        Stall, // accept, then neither read nor close
-        Reset  // read and record until resetAfter bytes arrived, then reset the connection
+        Hold, // read and record, never close (not even when the client closes)
+        Echo, // send back what arrives, close when the client closes
+        Reset // read and record until resetAfter bytes arrived, then reset the connection
     };
 
     explicit LoopbackServer(Mode mode, std::size_t resetAfter = 0);
@@ -64,24 +63,4 @@ private:
 
     SocketApi::Handle client_ = SocketApi::kInvalid; // server thread only
     std::thread thread_;
-};
-
-// A listener on 127.0.0.1 whose accept queue is full: further connects get no answer at all,
-// like a host whose packets are dropped.
-class UnansweringHost {
-public:
-    UnansweringHost();
-    ~UnansweringHost();
-    UnansweringHost(const UnansweringHost&) = delete;
-    UnansweringHost& operator=(const UnansweringHost&) = delete;
-
-    std::uint16_t Port() const { return port_; }
-    // Whether the queue could be filled (a connect stays unanswered).
-    bool IsBlocked() const { return blocked_; }
-
-private:
-    SocketApi::Handle listener_ = SocketApi::kInvalid;
-    std::uint16_t port_ = 0;
-    bool blocked_ = false;
-    std::vector<SocketApi::Handle> fillers_;
 };

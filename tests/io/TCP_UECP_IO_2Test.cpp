@@ -2,6 +2,7 @@
 #include "FrameCollector.h"
 #include "LoopbackServer.h"
 #include "TrafficRecorder.h"
+#include "UnansweringHost.h"
 #include "WaitUntil.h"
 #include "base/TCP_ConnectionParams.h"
 
