@@ -21,6 +21,7 @@ constexpr uint32_t kReadTimeout = 300;
 // Records the frames a family handler sends.
 template <typename Handler> class Recording : public Handler {
 public:
+    ~Recording() override { this->Close(false); }
     void FrameSent(const uint8_t* bytes, int length) override {
         std::lock_guard<std::mutex> lock(mutex_);
         sent_.emplace_back(bytes, bytes + length);
@@ -391,6 +392,21 @@ TEST_F(FamilyHandlers, FndReadsOnlyThroughItsOwnDeviceInfo) {
     EXPECT_EQ(fnd.SentMessages(), (std::vector<std::string>{"2D 03 4D 49 7F", "2D 03 4D 49 7E"}));
 }
 
+// The module of a device that lost half its MAC address, answering with the MFL quirk.
+TEST_F(FamilyHandlers, LostMacAddressReadsAndIsWrittenAgain) {
+    sim.options.mac = {0x02, 0x00, 0x5A, 0x10, 0x20, 0x30};
+    sim.options.host.macLost = true;
+    sim.options.host.macMflQuirk = true;
+    Quarvo_UECPMessageHandler module;
+    Open(module);
+    std::array<uint8_t, 6> mac{};
+    ASSERT_EQ(module.GetMacAddress(mac), IDS_ERR_OK);
+    EXPECT_EQ(ToHex(mac.data(), 6), "02 00 5A 00 00 00");
+    ASSERT_EQ(module.SetMacAddress({0x02, 0x10, 0x20, 0x30, 0x40, 0x50}, 5000), IDS_ERR_OK);
+    ASSERT_EQ(module.GetMacAddress(mac), IDS_ERR_OK);
+    EXPECT_EQ(ToHex(mac.data(), 6), "02 10 20 30 40 50");
+}
+
 TEST_F(FamilyHandlers, HandlersWithoutAConnection) {
     BRN_UECPMessageHandler brn;
     Wenlo_UECPMessageHandler wenlo;
@@ -408,6 +424,7 @@ TEST_F(FamilyHandlers, HandlersWithoutAConnection) {
 // A BRN handler that shows its lists and can refuse frames of one kind.
 class SortingBrn : public BRN_UECPMessageHandler {
 public:
+    ~SortingBrn() override { Close(false); }
     bool AcceptFrame(const FrameData&, int kind) override { return kind != refused.load(); }
     void FrameQueued(int kind) override {
         std::lock_guard<std::mutex> lock(mutex_);
