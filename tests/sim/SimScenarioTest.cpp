@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -15,12 +15,13 @@ SimParseResult Parse(std::vector<const char*> args, SimOptions& options, std::st
     return ParseSimOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
-// A scenario file in the temporary directory, removed with the object.
+// A scenario file of its own in the temporary directory, removed with the object.
 class ScenarioFile {
 public:
     explicit ScenarioFile(const std::string& text)
-        : path_(testing::TempDir() + "zelta-scenario-" + std::to_string(getpid()) + "-" +
-                std::to_string(++count_) + ".ini") {
+        : path_(testing::TempDir() + "zelta-scenario-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                std::to_string(std::random_device{}()) + "-" + std::to_string(++count_) + ".ini") {
         std::ofstream(path_, std::ios::binary) << text;
     }
     ~ScenarioFile() { std::remove(path_.c_str()); }
