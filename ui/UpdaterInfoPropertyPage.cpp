@@ -50,10 +50,9 @@ void UpdaterInfoPropertyPage::RefreshLabels() {
 }
 
 void UpdaterInfoPropertyPage::ShowValues(bool show) {
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{deviceTypeLabel_, deviceType_, serialNumberLabel_,
-                                         serialNumber_, currentVersionLabel_, currentVersion_,
-                                         flashVersionLabel_, flashVersion_}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             deviceTypeLabel_, deviceType_, serialNumberLabel_, serialNumber_, currentVersionLabel_,
+             currentVersion_, flashVersionLabel_, flashVersion_}) {
         widget->setVisible(show);
     }
 }
