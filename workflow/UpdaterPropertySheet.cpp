@@ -196,6 +196,10 @@ bool UpdaterPropertySheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool UpdaterPropertySheet::validateCurrentPage() {
+    if (endButtons_) {
+        // Finish.
+        return true;
+    }
     if (selectingPage_) {
         // The run moves on by itself: the connection page hands over its fields but stores
         // nothing.
