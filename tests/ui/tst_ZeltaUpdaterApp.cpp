@@ -3,31 +3,42 @@
 #include "strings/CTevnoTools.h"
 #include "strings/StringManager.h"
 #include "strings/SystemPlatform.h"
+#include "workflow/UpdaterPropertySheet.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWizard>
 #include <QtTest>
 
 #include <functional>
+#include <optional>
 #include <sstream>
 
 namespace {
 
 // Waits (at most 10 s) for a modal window to open, records what it shows, and closes it. If
 // none opens, every window is closed so that a modal loop cannot hang the test.
+// The wizard is seen when it asks for the firmware file, right after it opened: the answer
+// "cancelled" ends it.
 class ModalCloser : public QObject {
 public:
     ModalCloser() {
         connect(&timer_, &QTimer::timeout, this, &ModalCloser::Poll);
         clock_.start();
         timer_.start(20);
+        previousPrompt_ = UpdaterPropertySheet::SetFirmwarePromptHook([this](const std::string&) {
+            if (auto* wizard = qobject_cast<QWizard*>(QApplication::activeModalWidget())) {
+                sawWindow = true;
+                text = wizard->currentPage()->title();
+            }
+            return std::optional<std::string>();
+        });
     }
+    ~ModalCloser() override { UpdaterPropertySheet::SetFirmwarePromptHook(previousPrompt_); }
 
     bool sawMessageBox = false;
     bool sawWindow = false;
@@ -41,13 +52,6 @@ private:
             text = box->text();
             box->accept();
             timer_.stop();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            sawWindow = true;
-            if (auto* title = dialog->findChild<QLabel*>(QStringLiteral("headerTitle"))) {
-                text = title->text();
-            }
-            dialog->reject();
-            timer_.stop();
         } else if (clock_.elapsed() > 10000) {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 widget->close();
@@ -58,6 +62,7 @@ private:
 
     QTimer timer_;
     QElapsedTimer clock_;
+    FirmwarePathPrompt previousPrompt_;
 };
 
 } // namespace
