@@ -70,6 +70,9 @@ void UpdaterConnectPropertyPage::SetCommandLineAddress(const std::string& host, 
 
 void UpdaterConnectPropertyPage::RefreshLabels() {
     addressLabel_->setText(UiText("IDS_IPADDRESS_LABEL"));
+    host_->setToolTip(UiText("IDS_TOOLTIP_IPADDRESS"));
+    port_->setToolTip(UiText("IDS_TOOLTIP_PORT"));
+    timeouts_->setToolTip(UiText("IDS_TOOLTIP_TIMEOUTS"));
 }
 
 void UpdaterConnectPropertyPage::OnSetActive() {

@@ -5,6 +5,7 @@
 #include "ui/PageLines.h"
 #include "ui/SystemViewer.h"
 #include "ui/UiText.h"
+#include "ui/UpdateProgressBar.h"
 #include "workflow/UpdaterPropertySheet.h"
 
 #include <QGridLayout>
@@ -23,12 +24,14 @@ UpdaterUpdatePropertyPage::UpdaterUpdatePropertyPage(QWidget* parent)
     showLog_ = new QPushButton(this);
     showLog_->setObjectName(QStringLiteral("showLogButton"));
     showLog_->setAutoDefault(false);
+    progress_ = new UpdateProgressBar(this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(stepTitle_, 0, 0, 1, 3);
     grid->addWidget(status_, 1, 0, 1, 3);
     grid->addWidget(detail_, 2, 0, 1, 3);
     grid->setRowMinimumHeight(3, 8);
+    grid->addWidget(progress_, 3, 0, 1, 3);
     grid->addWidget(currentVersionLabel_, 4, 0);
     grid->addWidget(currentVersion_, 4, 1, 1, 2);
     grid->addWidget(mac_, 5, 0, 1, 3);
@@ -53,6 +56,7 @@ void UpdaterUpdatePropertyPage::OnSetActive() {
     status_->SetTextColor(kPageTextColour);
     status_->SetBold(false);
     detail_->clear();
+    progress_->Reset();
     currentVersion_->SetBold(true);
     for (QWidget* widget : std::initializer_list<QWidget*>{detail_, showLog_, currentVersionLabel_,
                                                            currentVersion_, mac_, macDetail_}) {

@@ -6,6 +6,7 @@ class CLabel;
 class CXColorStatic;
 class QLabel;
 class QPushButton;
+class UpdateProgressBar;
 
 // Page 3: the update itself. Becoming active it has the sheet start the update; the sheet
 // shows the steps, the progress and the result here. "Show log file..." opens the update log
@@ -34,6 +35,8 @@ public:
     QLabel* MacDetailLine() const { return macDetail_; }
     // 1020.
     QPushButton* ShowLogButton() const { return showLog_; }
+    // The transfer and flash progress, below the detail line.
+    UpdateProgressBar* Progress() const { return progress_; }
 
 protected:
     void RefreshLabels() override;
@@ -49,4 +52,5 @@ private:
     QLabel* mac_;
     QLabel* macDetail_;
     QPushButton* showLog_;
+    UpdateProgressBar* progress_;
 };

@@ -6,8 +6,10 @@
 #include "ui/ImageListAnimation.h"
 #include "ui/PageLines.h"
 #include "ui/ResourceImages.h"
+#include "ui/SystemMenu.h"
 #include "ui/TextFormat.h"
 #include "ui/UiText.h"
+#include "ui/UpdateProgressBar.h"
 #include "ui/UpdaterCheckPropertyPage.h"
 #include "ui/UpdaterConnectPropertyPage.h"
 #include "ui/UpdaterInfoPropertyPage.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -29,6 +32,8 @@ constexpr int kUpdate = static_cast<int>(RunPage::Update);
 
 // "<< Start" at the end of a run.
 constexpr QWizard::WizardButton kStartButton = QWizard::CustomButton1;
+// The window menu's button at the end of the row.
+constexpr QWizard::WizardButton kMenuButton = QWizard::CustomButton2;
 
 FirmwarePathPrompt& PromptHook() {
     static FirmwarePathPrompt hook;
@@ -73,6 +78,7 @@ UpdaterPropertySheet::UpdaterPropertySheet(const std::string& firmwarePath, cons
 
     animation_ = new ImageListAnimation(this);
     animation_->hide();
+    CreateSystemMenu(settings);
 
     for (QWizard::WizardButton which :
          {QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton, QWizard::CancelButton,
@@ -110,8 +116,23 @@ QAbstractButton* UpdaterPropertySheet::BackRoleButton() const {
 // --- Buttons -----------------------------------------------------------------------------------
 
 void UpdaterPropertySheet::SetNormalButtonLayout() {
-    setButtonLayout(
-        {QWizard::Stretch, QWizard::BackButton, QWizard::NextButton, QWizard::CancelButton});
+    setButtonLayout({QWizard::Stretch, QWizard::BackButton, QWizard::NextButton,
+                     QWizard::CancelButton, kMenuButton});
+}
+
+void UpdaterPropertySheet::CreateSystemMenu(AppSettings& settings) {
+    systemMenu_ = new SystemMenu(this, settings);
+    menuButton_ = new QToolButton(this);
+    menuButton_->setObjectName(QStringLiteral("menuButton"));
+    menuButton_->setIcon(windowIcon());
+    menuButton_->setAutoRaise(true);
+    menuButton_->setPopupMode(QToolButton::InstantPopup);
+    menuButton_->setMenu(systemMenu_);
+    menuButton_->setFocusPolicy(Qt::TabFocus);
+    setOption(QWizard::HaveCustomButton2, true);
+    setButton(kMenuButton, menuButton_);
+    SetHeaderMenu(systemMenu_);
+    connect(systemMenu_, &SystemMenu::LanguageChanged, this, &UpdaterPropertySheet::RefreshTexts);
 }
 
 void UpdaterPropertySheet::ShowEndButtons() {
@@ -122,7 +143,7 @@ void UpdaterPropertySheet::ShowEndButtons() {
     if (!FirmwareGiven()) {
         layout << kStartButton;
     }
-    layout << QWizard::FinishButton;
+    layout << QWizard::FinishButton << kMenuButton;
     setButtonLayout(layout);
     RefreshTexts();
     ApplyButtonRules();
@@ -147,6 +168,9 @@ void UpdaterPropertySheet::RefreshTexts() {
     setButtonText(QWizard::FinishButton, UiText("IDS_FINISH"));
     setButtonText(QWizard::CancelButton, UiText("IDS_CANCEL"));
     setButtonText(kStartButton, UiText("IDS_START"));
+    systemMenu_->RefreshTexts();
+    menuButton_->setToolTip(UiText("IDS_TOOLTIP_MENU"));
+    menuButton_->setAccessibleName(UiText("IDS_TOOLTIP_MENU"));
 }
 
 bool UpdaterPropertySheet::NextAllowed() const {
@@ -322,15 +346,26 @@ void UpdaterPropertySheet::OnProgressText(const std::string& text, int target) {
         break;
     case kProgressUpdateStepTitle:
         updatePage_->StepTitle()->SetText(line);
+        updatePage_->Progress()->Reset();
         break;
     case kProgressUpdateStatus:
+        // Each phase of a step announces itself here; the progress bar belongs to one phase.
         updatePage_->StatusLine()->setText(line);
+        updatePage_->Progress()->Reset();
         break;
     default:
         updatePage_->DetailLine()->setText(line);
         updatePage_->DetailLine()->setVisible(!line.isEmpty());
         break;
     }
+}
+
+void UpdaterPropertySheet::OnTransferProgress(std::size_t sent, std::size_t total) {
+    updatePage_->Progress()->ShowTransfer(sent, total);
+}
+
+void UpdaterPropertySheet::OnFlashPoll(int poll, int maxPolls) {
+    updatePage_->Progress()->ShowFlashPoll(poll, maxPolls);
 }
 
 void UpdaterPropertySheet::OnQueryDone(QueryResult result, const std::string& errorText) {
@@ -395,6 +430,7 @@ void UpdaterPropertySheet::OnLoaderDone(UpdateResult result, LoaderCheckOutcome 
 
 void UpdaterPropertySheet::OnUpdateDone(UpdateResult result) {
     UpdaterUpdatePropertyPage& page = *updatePage_;
+    page.Progress()->Reset();
     if (UpdateSucceeded(result)) {
         if (result == kUpdateMacCorrected) {
             page.MacLine()->setText(UiText("IDS_MAC_CORRECTED"));

@@ -11,6 +11,8 @@
 class AppSettings;
 class ImageListAnimation;
 class QAbstractButton;
+class QToolButton;
+class SystemMenu;
 class UpdaterCheckPropertyPage;
 class UpdaterConnectPropertyPage;
 class UpdaterInfoPropertyPage;
@@ -63,6 +65,10 @@ public:
     UpdaterCheckPropertyPage* CheckPage() const { return checkPage_; }
     UpdaterUpdatePropertyPage* UpdatePage() const { return updatePage_; }
     ImageListAnimation* BusyAnimation() const { return animation_; }
+    // The window menu, opened from the small button at the end of the button row and from the
+    // header.
+    SystemMenu* Menu() const { return systemMenu_; }
+    QToolButton* MenuButton() const { return menuButton_; }
 
     // The button that goes back: "< Back", or "<< Start" at the end of a run.
     QAbstractButton* BackRoleButton() const;
@@ -74,7 +80,8 @@ public:
     void ShowEndButtons();
     // Back to the first button row and the connection page, for a new run.
     void RestoreButtons();
-    // Labels the active page and the buttons again in the current language.
+    // Labels the pages, the buttons and the window menu again in the current language (after
+    // a language change from the menu too).
     void RefreshTexts();
 
     void StartBusyAnimation();
@@ -90,6 +97,8 @@ protected:
     void OnLoaderDone(UpdateResult result, LoaderCheckOutcome outcome) override;
     void OnUpdateDone(UpdateResult result) override;
     void OnProgressText(const std::string& text, int target) override;
+    void OnTransferProgress(std::size_t sent, std::size_t total) override;
+    void OnFlashPoll(int poll, int maxPolls) override;
     std::optional<std::string> AskForFirmwareFile(const std::string& initialDirectory) override;
     void SelectPage(RunPage page) override;
     void EndWithFinish() override;
@@ -107,12 +116,15 @@ private:
     bool NextAllowed() const;
     void PlaceBusyAnimation();
     void SetNormalButtonLayout();
+    void CreateSystemMenu(AppSettings& settings);
 
     UpdaterConnectPropertyPage* connectPage_;
     UpdaterInfoPropertyPage* infoPage_;
     UpdaterCheckPropertyPage* checkPage_;
     UpdaterUpdatePropertyPage* updatePage_;
     ImageListAnimation* animation_;
+    SystemMenu* systemMenu_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
 
     int previousPage_ = -1;
     bool initialized_ = false;
