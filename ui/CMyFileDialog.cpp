@@ -2,6 +2,22 @@
 
 #include "ui/UiText.h"
 
+#include <QLabel>
+
+namespace {
+
+// The table texts mark an accelerator with "&"; Qt's dialog leaves some labels without a
+// buddy, and those would show the "&" as written.
+void GiveBuddy(QFileDialog& dialog, const char* label, const char* target) {
+    auto* text = dialog.findChild<QLabel*>(QLatin1String(label));
+    auto* control = dialog.findChild<QWidget*>(QLatin1String(target));
+    if (text && control && !text->buddy()) {
+        text->setBuddy(control);
+    }
+}
+
+} // namespace
+
 CMyFileDialog::CMyFileDialog(bool openDialog, QWidget* parent) : QFileDialog(parent) {
     setOption(QFileDialog::DontUseNativeDialog, true);
     // The descriptions of the tables already name their patterns.
@@ -56,6 +72,9 @@ void CMyFileDialog::ApplyTexts() {
     setLabelText(QFileDialog::FileType, UiText("IDS_FILETYPE"));
     setLabelText(QFileDialog::FileName, UiText("IDS_FILENAME"));
     setLabelText(QFileDialog::LookIn, UiText(openDialog_ ? "IDS_SEARCH_IN" : "IDS_SAVE_IN"));
+    GiveBuddy(*this, "lookInLabel", "lookInCombo");
+    GiveBuddy(*this, "fileTypeLabel", "fileTypeCombo");
+    GiveBuddy(*this, "fileNameLabel", "fileNameEdit");
 }
 
 void CMyFileDialog::showEvent(QShowEvent* event) {

@@ -4,6 +4,8 @@
 #include "ui/TextFormat.h"
 #include "ui/UiMessageBox.h"
 
+#include "base/UECP_IO_ConnectionParams.h"
+
 #include <QBoxLayout>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -78,6 +80,17 @@ bool CTimeoutsDialog::Edit(Timeouts& timeouts, const QString& title) {
     timeouts.connect = static_cast<uint32_t>(connect_);
     timeouts.read = static_cast<uint32_t>(read_);
     timeouts.send = static_cast<uint32_t>(send_);
+    return true;
+}
+
+bool CTimeoutsDialog::Edit(UECP_IO_ConnectionParams& params, const QString& title) {
+    Timeouts timeouts{params.connectTimeout, params.readTimeout, params.sendTimeout};
+    if (!Edit(timeouts, title)) {
+        return false;
+    }
+    params.connectTimeout = timeouts.connect;
+    params.readTimeout = timeouts.read;
+    params.sendTimeout = timeouts.send;
     return true;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class UECP_IO_ConnectionParams;
+
 // The three transport time-outs of a connection, in milliseconds.
 struct Timeouts {
     uint32_t connect = 0;
@@ -39,6 +41,8 @@ public:
     // the three values are copied back and the result is true; otherwise `timeouts` stays
     // untouched and the result is false.
     bool Edit(Timeouts& timeouts, const QString& title);
+    // The same on the three time-outs of connection parameters.
+    bool Edit(UECP_IO_ConnectionParams& params, const QString& title);
 
     // Reads the fields in the order connect, read, send. The first one outside 0..60000 (an
     // empty or non-numeric one counts as -1) is reported in a message box and ends the check

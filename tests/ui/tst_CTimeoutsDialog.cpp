@@ -1,6 +1,8 @@
 #include "ui/CTimeoutsDialog.h"
 #include "ui/UiMessageBox.h"
 
+#include "base/TCP_ConnectionParams.h"
+
 #include "UiTestSupport.h"
 
 #include <QApplication>
@@ -120,6 +122,26 @@ private slots:
         QCOMPARE(title, QStringLiteral("TCP Timeouts"));
         QCOMPARE(labels, (QStringList{"Connect", "Receive", "Send", "&OK", "&Cancel"}));
         QCOMPARE(values, (QStringList{"5000", "3000", "2500"}));
+    }
+
+    void editsTheTimeoutsOfConnectionParams() {
+        TCP_ConnectionParams params("10.0.0.9", 7000);
+        CTimeoutsDialog dialog;
+        QStringList shown;
+        WhenModal(dialog, [&] {
+            for (int id : {CTimeoutsDialog::kConnectEdit, CTimeoutsDialog::kReadEdit,
+                           CTimeoutsDialog::kSendEdit}) {
+                shown << dialog.ItemText(id);
+            }
+            Edit(dialog, CTimeoutsDialog::kReadEdit)->setText(QStringLiteral("1500"));
+            Button(dialog, CTimeoutsDialog::kOkButton)->click();
+        });
+        QVERIFY(dialog.Edit(params, QString()));
+        QCOMPARE(shown, (QStringList{"5000", "3000", "3000"}));
+        QCOMPARE((QList<uint>{params.connectTimeout, params.readTimeout, params.sendTimeout}),
+                 (QList<uint>{5000, 1500, 3000}));
+        QCOMPARE(QString::fromLatin1(params.host), QStringLiteral("10.0.0.9"));
+        QCOMPARE(params.port, 7000);
     }
 
     void fieldsTakeDigitsOnly() {

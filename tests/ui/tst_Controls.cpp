@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -219,6 +220,12 @@ private slots:
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QVERIFY(types);
         QCOMPARE(types->itemText(0), QStringLiteral("Firmware files (*.bin)"));
+        // A label without a buddy would show the accelerator mark as written.
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->text().contains(QLatin1Char('&'))) {
+                QVERIFY2(label->buddy(), qPrintable(label->text()));
+            }
+        }
 
         dialog.SetOpenDialog(false);
         QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
