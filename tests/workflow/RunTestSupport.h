@@ -258,7 +258,7 @@ inline WorkflowTimings FastTimings() {
     t.restartPause = WorkflowTimings::Ms(0);
     t.newLoaderPause = WorkflowTimings::Ms(0);
     t.reconnectPause = WorkflowTimings::Ms(40);
-    t.reconnectRetryPause = WorkflowTimings::Ms(40);
+    t.reconnectRetryPause = WorkflowTimings::Ms(100);
     return t;
 }
 
@@ -274,8 +274,8 @@ public:
         options.downMs = 30;
         options.host.serialNumber = kSerialNumber;
         params.connectTimeout = 1000;
-        params.readTimeout = 300;
-        params.sendTimeout = 300;
+        params.readTimeout = 500;
+        params.sendTimeout = 500;
     }
 
     void TearDown() override {
