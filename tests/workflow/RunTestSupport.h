@@ -63,6 +63,7 @@ inline bool ProcessEventsUntil(const std::function<bool()>& pred, uint32_t timeo
 class HeadlessRun : public UpdateRun {
 public:
     using UpdateRun::UpdateRun;
+    ~HeadlessRun() override { Shutdown(); }
 
     struct Progress {
         std::string text;
