@@ -205,7 +205,7 @@ application version (from the image's "NET+WORKS Version" or "Version: " marker,
 
 Trace lines (--trace, one per event): "<ms since start> <event> <details>":
   listen 127.0.0.1:PORT MODE     the port is open, MODE application or loader
-  accept | replace | peer-closed | reset | idle-timeout | closed   the connection
+  accept | replace | peer-closed | reset | idle-timeout | overrun | closed
   rx uecp addr=N sqc=N HEX       a UECP request (message field)
   rx loader HEX                  a loader request (data: "rx loader 03 chunk=N")
   tx uecp addr=N sqc=N HEX | tx loader HEX    a frame sent

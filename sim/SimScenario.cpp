@@ -280,9 +280,11 @@ them. Fault options may be repeated; every matching one applies.
   --reset-after-chunks N    the connection is reset after the N-th data chunk (once)
   --garbage N               N garbage bytes (never 0xFE) before every frame sent, 0 to 1024
 
-Scenario file (--scenario FILE): the same settings, one per line, "name = value" for
-"--name value" and a flag's name alone (or "name = yes|no"); '#' or ';' starts a comment
-line; [section] lines only group. Applied where --scenario stands; later options override.
+Scenario file:
+  --scenario FILE           applies the settings in FILE here; later options override them.
+FILE holds the same settings as the command line, one per line: "name = value" for
+"--name value", a flag's name alone (or "name = yes|no") for "--name"; a line starting with
+'#' or ';' is a comment; [section] lines only group settings. For example:
   [host]
   host-family = wenlo
   type-name = RSK Basic

@@ -12,6 +12,7 @@ constexpr int kPollMs = 20;           // longest sleep of the server loop betwee
 constexpr int kWriteTimeoutMs = 3000; // a client that takes no bytes for this long is dropped
 constexpr int kListenAttempts = 50;   // re-listening after a restart, 100 ms apart
 constexpr int kListenRetryMs = 100;
+constexpr size_t kMaxOutgoing = 4096; // frames waiting to go out; a client that floods is dropped
 
 std::string FrameTraceText(const SimFrame& frame) {
     if (frame.kind == SimFrameKind::Loader) {
@@ -215,6 +216,7 @@ void SimServer::DropClient(const char* event, bool withReset) {
         SocketApi::Close(client_);
     }
     client_ = SocketApi::kInvalid;
+    resetting_ = false;
     assembler_.Reset();
     // A restart already decided on still happens; frames for the lost client do not.
     outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
@@ -241,7 +243,9 @@ void SimServer::ReadClient() {
         for (const auto& frame : frames) {
             HandleFrame(frame);
         }
-        DropClient(n == 0 ? "peer-closed" : "reset");
+        if (client_ != SocketApi::kInvalid) {
+            DropClient(n == 0 ? "peer-closed" : "reset");
+        }
         return;
     }
     for (const auto& frame : frames) {
@@ -250,8 +254,8 @@ void SimServer::ReadClient() {
 }
 
 void SimServer::HandleFrame(const std::vector<uint8_t>& frame) {
-    if (goingDown_) {
-        return; // the module is restarting and takes nothing more
+    if (goingDown_ || resetting_ || client_ == SocketApi::kInvalid) {
+        return; // the module is restarting, dropping this connection, or the client was dropped
     }
     SimReply reply;
     {
@@ -278,11 +282,16 @@ void SimServer::HandleFrame(const std::vector<uint8_t>& frame) {
         out.traceText = FrameTraceText(f);
         outgoing_.push_back(std::move(out));
     }
+    if (outgoing_.size() > kMaxOutgoing) {
+        DropClient("overrun");
+        return;
+    }
     if (reply.reset) {
         Outgoing out;
         out.due = due;
         out.reset = true;
         outgoing_.push_back(std::move(out));
+        resetting_ = true;
     }
     if (reply.restart) {
         Outgoing out;

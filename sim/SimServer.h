@@ -116,6 +116,7 @@ private:
     SimFrameAssembler assembler_;
     std::deque<Outgoing> outgoing_;
     bool goingDown_ = false;
+    bool resetting_ = false;
     bool down_ = false;
     bool stayingAway_ = false;
     bool listenFailed_ = false;

@@ -11,6 +11,10 @@
 // answers to requests, a BRN device sends reports of its own; the handler classifies every
 // received frame (ClassifyFrame) and keeps the reports on lists of their own, so that they
 // never take the place of an acknowledgement or an answer.
+//
+// AcceptFrame and FrameQueued are called on the transport's IO thread: a subclass that
+// overrides them (or any other operation called from FrameReceived) must call Close(false) in
+// its own destructor.
 class BRN_UECPMessageHandler : public UECPMessageHandler {
 public:
     static constexpr int kMaxParameterBytes = 128;

@@ -105,9 +105,11 @@ UECP_IO_Error UECPMessageHandler::TransferConnection(UECPMessageHandler& target)
     target.Close(false);
     target.params_.reset();
 
-    transport->SetFrameReader(&target);
-    target.SetTransport(std::move(transport));
+    // The target holds the transport before frames reach it, so it never sees itself closed.
+    UECP_IO* raw = transport.get();
     target.params_ = std::move(params);
+    target.SetTransport(std::move(transport));
+    raw->SetFrameReader(&target);
     return IDS_ERR_OK;
 }
 

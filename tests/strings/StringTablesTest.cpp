@@ -16,7 +16,7 @@ namespace {
 
 using Languages = std::set<std::string>;
 
-struct TableSpec {
+struct ShippedTable {
     int resourceId;
     const char* section;
     Languages languages;
@@ -24,8 +24,8 @@ struct TableSpec {
     std::map<std::string, Languages> exceptions;
 };
 
-const std::vector<TableSpec>& Tables() {
-    static const std::vector<TableSpec> tables{
+const std::vector<ShippedTable>& Tables() {
+    static const std::vector<ShippedTable> tables{
         {136,
          "default",
          {"de", "en"},
@@ -290,25 +290,25 @@ protected:
 };
 
 TEST_F(StringTablesTest, EveryEntryWithExactlyItsLanguages) {
-    for (const TableSpec& spec : Tables()) {
-        const auto entries = EntriesOf(spec.resourceId, spec.section);
-        std::set<std::string> expectedIds(spec.ids.begin(), spec.ids.end());
+    for (const ShippedTable& table : Tables()) {
+        const auto entries = EntriesOf(table.resourceId, table.section);
+        std::set<std::string> expectedIds(table.ids.begin(), table.ids.end());
         std::set<std::string> actualIds;
         for (const auto& [id, languages] : entries) {
             actualIds.insert(id);
         }
-        EXPECT_EQ(actualIds, expectedIds) << spec.section;
+        EXPECT_EQ(actualIds, expectedIds) << table.section;
 
-        for (const std::string& id : spec.ids) {
-            const auto exception = spec.exceptions.find(id);
+        for (const std::string& id : table.ids) {
+            const auto exception = table.exceptions.find(id);
             const Languages& expected =
-                exception == spec.exceptions.end() ? spec.languages : exception->second;
+                exception == table.exceptions.end() ? table.languages : exception->second;
             const auto entry = entries.find(id);
             ASSERT_NE(entry, entries.end()) << id;
-            EXPECT_EQ(entry->second, expected) << spec.section << " " << id;
+            EXPECT_EQ(entry->second, expected) << table.section << " " << id;
             for (const std::string& language : expected) {
                 const std::string text =
-                    StringManager::Instance().GetString(id, spec.section, language);
+                    StringManager::Instance().GetString(id, table.section, language);
                 EXPECT_FALSE(text.empty() || text == id) << id << " " << language;
             }
         }
@@ -316,13 +316,14 @@ TEST_F(StringTablesTest, EveryEntryWithExactlyItsLanguages) {
 }
 
 TEST_F(StringTablesTest, LanguagesAgreeOnPlaceholdersAndOuterBlanks) {
-    for (const TableSpec& spec : Tables()) {
-        for (const std::string& id : spec.ids) {
-            const std::string english = StringManager::Instance().GetString(id, spec.section, "en");
+    for (const ShippedTable& table : Tables()) {
+        for (const std::string& id : table.ids) {
+            const std::string english =
+                StringManager::Instance().GetString(id, table.section, "en");
             ASSERT_FALSE(english.empty()) << id;
-            for (const std::string& language : spec.languages) {
+            for (const std::string& language : table.languages) {
                 const std::string text =
-                    StringManager::Instance().GetString(id, spec.section, language);
+                    StringManager::Instance().GetString(id, table.section, language);
                 if (text == id || text.empty()) {
                     continue; // a missing text; reported by the test above
                 }

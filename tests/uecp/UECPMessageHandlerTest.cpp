@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,60 @@ TEST_F(HandlerTest, MacAnswerSizeComesFromTheFrame) {
         EXPECT_EQ(handler.GetMacAddress(mac), c.result) << c.answer;
         EXPECT_EQ(ToHex(mac.data(), 6), c.mac) << c.answer;
     }
+}
+
+// Loader answers and acknowledgements are loader frames; sizes and codes are checked alike.
+TEST(LoaderRequests, Outcomes) {
+    using Op = std::function<UECP_IO_Error(Quarvo_UECPMessageHandler&, std::string&)>;
+    const Op flashStatus = [](Quarvo_UECPMessageHandler& h, std::string& out) {
+        bool done = false;
+        const UECP_IO_Error r = h.LoaderFlashStatus(done);
+        out = r == IDS_ERR_OK ? (done ? "done" : "busy") : "";
+        return r;
+    };
+    const Op version = [](Quarvo_UECPMessageHandler& h, std::string& out) {
+        return h.LoaderGetVersion(out);
+    };
+    const Op restart = [](Quarvo_UECPMessageHandler& h, std::string&) {
+        return h.LoaderRequestRestart();
+    };
+    struct Case {
+        const char* name;
+        Op op;
+        Frames frames;
+        UECP_IO_Error result;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"flash status of 3 bytes",
+         flashStatus,
+         {RawLoader("06 00 00")},
+         IDS_ERR_UNEXPECTED_SIZE,
+         ""},
+        {"flash status after another answer",
+         flashStatus,
+         {RawLoader("09 30 32 2E 31 35"), RawLoader("06 01")},
+         IDS_ERR_OK,
+         "busy"},
+        {"flash status not answered", flashStatus, {}, IDS_ERR_READ_TIMEOUT, ""},
+        {"version of 5 bytes", version, {RawLoader("09 30 32 2E 31")}, IDS_ERR_UNEXPECTED_SIZE, ""},
+        {"restart acknowledged", restart, {RawLoader("18 00")}, IDS_ERR_OK, ""},
+        {"restart refused", restart, {RawLoader("18 03")}, IDS_ERR_NACK_3, ""},
+        {"restart unacknowledged", restart, {}, IDS_ERR_NO_ACK, ""},
+    };
+    SimFixture sim(ModuleMode::Loader);
+    ASSERT_TRUE(sim.Start());
+    RecordingHandler handler;
+    handler.SetConnectionParams(sim.Params(300));
+    ASSERT_EQ(handler.Open(), IDS_ERR_OK);
+    for (const Case& c : cases) {
+        const Frames frames = c.frames;
+        sim.hook.Set([frames](const SimRequest&) { return std::optional<Frames>(frames); });
+        std::string out;
+        EXPECT_EQ(c.op(handler, out), c.result) << c.name;
+        EXPECT_EQ(out, c.out) << c.name;
+    }
+    EXPECT_EQ(handler.Sequence(), 0);
 }
 
 // Frames that keep arriving without a match: the wait ends at its limit with "no answer".
