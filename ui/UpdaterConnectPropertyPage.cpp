@@ -176,11 +176,6 @@ std::optional<uint16_t> UpdaterConnectPropertyPage::PortFromText(const QString& 
 }
 
 void UpdaterConnectPropertyPage::EditTimeouts() {
-    Timeouts timeouts{params_.connectTimeout, params_.readTimeout, params_.sendTimeout};
     CTimeoutsDialog dialog(window());
-    if (dialog.Edit(timeouts, UiText("IDS_TCP_TIMEOUT_SETTINGS", "OrbelDialogs"))) {
-        params_.connectTimeout = timeouts.connect;
-        params_.readTimeout = timeouts.read;
-        params_.sendTimeout = timeouts.send;
-    }
+    dialog.Edit(params_, UiText("IDS_TCP_TIMEOUT_SETTINGS", "OrbelDialogs"));
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <functional>
+#include <mutex>
 
 // Wakes the thread that created it: each Wake, from any thread, posts one event to this object,
 // and the event loop of the owning thread then runs the receiver once. Wakes run in the order in
@@ -19,4 +20,7 @@ protected:
 
 private:
     std::function<void()> receiver_;
+    // Held while an event is made and posted, and taken before one is read: Qt's own hand-over
+    // is invisible to thread checkers when Qt is not built with them.
+    std::mutex handover_;
 };

@@ -100,6 +100,8 @@ UpdaterPropertySheet::UpdaterPropertySheet(const std::string& firmwarePath, cons
 }
 
 UpdaterPropertySheet::~UpdaterPropertySheet() {
+    // No worker or transport thread may reach the sheet while it is torn down.
+    Shutdown();
     animation_->Stop();
 }
 

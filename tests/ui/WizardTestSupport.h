@@ -8,6 +8,7 @@
 
 #include "app/AppSettings.h"
 #include "sim/SimServer.h"
+#include "ui/UpdaterConnectPropertyPage.h"
 #include "workflow/UpdaterPropertySheet.h"
 
 #include <QDir>

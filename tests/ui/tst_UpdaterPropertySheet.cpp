@@ -356,7 +356,7 @@ private slots:
         QVERIFY(!QFile::exists(rig.LogPath()));
     }
 
-    void failedQueryAndBack() {
+    void failedQuery() {
         WizardRig& rig = *rig_;
         UpdaterPropertySheet& sheet = rig.MakeSheet(rig.WriteDefaultFirmware());
         QVERIFY(Open(sheet));
@@ -369,10 +369,34 @@ private slots:
         QVERIFY(!Line(info.DetailLine()).isEmpty()); // the transport's reason
         QVERIFY(!info.SerialNumberValue()->isVisible());
         QVERIFY(!info.InstructionLine()->isVisible());
+        QVERIFY(rig.Log().contains("Could not connect to the Zelta module!"));
+    }
+
+    // Back from the information page closes the connection; the page queries again when it
+    // is entered again.
+    void backFromTheInformationPage() {
+        WizardRig& rig = *rig_;
+        SimServer& sim = rig.StartSim();
+        UpdaterPropertySheet& sheet = rig.MakeSheet(rig.WriteDefaultFirmware());
+        QVERIFY(Open(sheet));
+        FillAddress(sheet, QStringLiteral("127.0.0.1"), QString::number(rig.Port()));
+        QVERIFY(Next(sheet));
+        QVERIFY(WaitIdle(sheet));
+        QVERIFY(sheet.ConnectionOpen());
 
         sheet.button(QWizard::BackButton)->click();
         QCOMPARE(sheet.currentId(), 0);
         QCOMPARE(Buttons(sheet), kNormalIdle);
+        QVERIFY(!sheet.ConnectionOpen());
+        QVERIFY(sim.WaitDisconnected(kWaitMs));
+
+        QVERIFY(Next(sheet));
+        QCOMPARE(Line(sheet.InfoPage()->StatusLine()),
+                 QStringLiteral("Connecting to Zelta module..."));
+        QVERIFY(!sheet.InfoPage()->SerialNumberValue()->isVisible());
+        QVERIFY(WaitIdle(sheet));
+        QVERIFY(sheet.ConnectionOpen());
+        QCOMPARE(sim.Trace().Lines("accept").size(), size_t(2));
     }
 
     void closeIsRefusedWhileAStepRuns() {

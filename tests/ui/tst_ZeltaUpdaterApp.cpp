@@ -5,6 +5,8 @@
 #include "strings/SystemPlatform.h"
 #include "workflow/UpdaterPropertySheet.h"
 
+#include "WizardTestSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -146,6 +148,41 @@ private slots:
         QVERIFY2(closer.text.startsWith(shownText), qPrintable(closer.text));
         QCOMPARE(QString::fromStdString(out.str()).startsWith(shownText), usage);
         QCOMPARE(storedLanguage(), storedAfter);
+    }
+
+    // The whole program, unattended, with the real pauses (about twelve seconds): a
+    // successful update ends with Finish and the exit code 1.
+    void unattendedUpdateExitsWithOne() {
+        SimOptions options;
+        options.port = 0;
+        options.downMs = 30;
+        options.flashPolls = 0;
+        SimServer sim(options);
+        QVERIFY2(sim.Start(), sim.Error().c_str());
+        const QString firmware = dir_.filePath(QStringLiteral("fw.bin"));
+        {
+            QFile file(firmware);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(FirmwareImage("01.50", "7.4.2", "BRN"));
+        }
+        const std::vector<std::string> args{"/U", "/IP:127.0.0.1," + std::to_string(sim.Port()),
+                                            firmware.toStdString()};
+        // Should the run stall, the wizard is cancelled so that the test fails and ends.
+        QTimer guard;
+        guard.setInterval(120000);
+        connect(&guard, &QTimer::timeout, [] {
+            if (auto* wizard = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                wizard->done(QDialog::Rejected);
+            }
+        });
+        guard.start();
+        std::ostringstream out;
+        AppSettings settings(settingsPath().toStdString());
+        ZeltaUpdaterApp app(settings, args, out);
+        QVERIFY(!app.InitInstance());
+        QCOMPARE(app.ExitInstance(), 1);
+        QCOMPARE(sim.State().flashed.size(), size_t(1));
+        QCOMPARE(sim.State().appVersion, std::string("01.50"));
     }
 };
 

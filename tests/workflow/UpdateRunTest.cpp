@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -210,7 +211,8 @@ TEST_F(UpdateRunLoader, LoaderRunningAtTheQueryGoesStraightToTheUpdate) {
     EXPECT_FALSE(run->WorkerRunning());
     ASSERT_TRUE(WaitForEnd());
     ASSERT_EQ(run->loaderChecks.size(), 1u);
-    EXPECT_EQ(run->loaderChecks[0], std::make_pair(UpdateResult{kUpdateOk}, LoaderCheckOutcome::Proceed));
+    EXPECT_EQ(run->loaderChecks[0],
+              std::make_pair(UpdateResult{kUpdateOk}, LoaderCheckOutcome::Proceed));
     EXPECT_EQ(run->updates, std::vector<UpdateResult>{kUpdateOk});
     ExpectFlashed(*sim, {{kApplicationOffset, Bytes(firmware)}});
     EXPECT_EQ(sim->State().restarts, 1);
@@ -579,7 +581,8 @@ void UpdateRunFailure::Fail(const FailureCase& c) {
         break;
     case Stage::LoaderCheck:
         ASSERT_EQ(run->loaderChecks.size(), 1u);
-        EXPECT_EQ(run->loaderChecks[0], std::make_pair(UpdateResult{c.result}, LoaderCheckOutcome::Failed));
+        EXPECT_EQ(run->loaderChecks[0],
+                  std::make_pair(UpdateResult{c.result}, LoaderCheckOutcome::Failed));
         EXPECT_TRUE(run->updates.empty());
         EXPECT_EQ(ErrorLineText(lines.back()), UpdateRun::UpdateErrorText(c.result));
         EXPECT_TRUE(run->KeepLog());
@@ -696,6 +699,30 @@ TEST_F(RunFixture, DestroyingTheRunStopsItsWorker) {
     run.reset();
     // The poll pause alone would last a minute.
     EXPECT_LT(watch.Elapsed(), 30000u);
+}
+
+} // namespace
+
+namespace {
+
+// A run as an operator would see it: the program's own pauses and a module that takes a second
+// to restart. Takes about half a minute; run it with --gtest_also_run_disabled_tests.
+TEST_F(RunFixture, DISABLED_LoaderReplacementWithTheProgramsPauses) {
+    options = SimOptions{};
+    options.port = 0;
+    options.loaderVersion = "01.05";
+    options.nextLoaderVersions = {"01.50", "02.03"};
+    timings = WorkflowTimings{};
+    params.readTimeout = 3000;
+    params.sendTimeout = 3000;
+    StartSim();
+    MakeRun(DefaultFirmware());
+    Stopwatch watch;
+    ASSERT_TRUE(RunToEnd());
+    std::printf("run took %u ms\n", watch.Elapsed());
+    EXPECT_EQ(run->updates, std::vector<UpdateResult>{kUpdateOk});
+    EXPECT_EQ(sim->State().flashed.size(), 3u);
+    EXPECT_EQ(sim->State().loaderVersion, "02.03");
 }
 
 } // namespace
