@@ -200,6 +200,12 @@ private slots:
         UpdaterPropertySheet& sheet = rig.MakeSheet(rig.WriteDefaultFirmware());
         QVERIFY(OpenSheet(sheet));
         SystemMenu& menu = *sheet.Menu();
+        // The build's version, its third number appended to the second.
+        QCOMPARE(sheet.windowTitle(), QStringLiteral("ZeltaUpdater V%1.%2%3")
+                                          .arg(ZELTA_VERSION_MAJOR)
+                                          .arg(ZELTA_VERSION_MINOR)
+                                          .arg(ZELTA_VERSION_PATCH));
+        QVERIFY(!sheet.windowIcon().isNull());
 
         menu.MinimizeAction()->trigger();
         QVERIFY(sheet.isMinimized());
