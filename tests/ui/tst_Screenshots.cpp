@@ -65,6 +65,8 @@ private slots:
 
         WizardRig rig;
         rig.options.loaderVersion = "01.05";
+        // The two loader images install these in turn.
+        rig.options.nextLoaderVersions = {"02.00", "02.03"};
         rig.StartSim();
         rig.WriteFirmware(FirmwareImage("01.50", "7.4.2", "BRN", kFirmwareSize));
         UpdaterPropertySheet& sheet = rig.MakeSheet({});
