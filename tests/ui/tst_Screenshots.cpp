@@ -91,17 +91,25 @@ private slots:
 
         // The firmware's transfer, half-way.
         UpdaterUpdatePropertyPage& page = *sheet.UpdatePage();
+        // Then its flashing.
         bool transferShot = false;
+        bool flashShot = false;
         connect(page.Progress(), &UpdateProgressBar::Updated, &sheet, [&] {
             const QProgressBar& bar = *page.Progress()->Bar();
-            if (!transferShot && page.Progress()->isVisible() &&
-                page.StatusLine()->text() == UiText("IDS_DOWNLOADING_FIRMWARE") &&
+            if (!page.Progress()->isVisible()) {
+                return;
+            }
+            if (!transferShot && page.StatusLine()->text() == UiText("IDS_DOWNLOADING_FIRMWARE") &&
                 bar.value() >= UpdateProgressBar::kScale / 2) {
                 transferShot = Save(sheet, "4-update-transfer", language);
+            }
+            if (transferShot && !flashShot && bar.maximum() == 0) {
+                flashShot = Save(sheet, "4-update-flashing", language);
             }
         });
         QVERIFY(RunToPage(rig, sheet, 3));
         QVERIFY(transferShot);
+        QVERIFY(flashShot);
         QVERIFY(sheet.ShowsEndButtons());
         QVERIFY(Save(sheet, "4-update-success", language));
 
