@@ -83,7 +83,7 @@ SimFrame ModuleDevice::MecAnswer(const SimRequest& request, uint8_t set0, uint8_
 SimReply ModuleDevice::Handle(const SimRequest& request) {
     TraceRequest(request);
     SimReply reply;
-    if (hook_ != nullptr && !hook_->BeforeRequest(request)) {
+    if (hook_ != nullptr && (!hook_->BeforeRequest(request) || hook_->Replace(request, reply))) {
         return reply;
     }
     if (request.kind == SimFrameKind::Loader) {

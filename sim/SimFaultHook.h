@@ -13,6 +13,9 @@ public:
 
     // Before the device sees a request; false drops it, neither carried out nor answered.
     virtual bool BeforeRequest(const SimRequest& /*request*/) { return true; }
+    // After BeforeRequest: true when the hook has made the reply itself, in place of the
+    // device, which then neither sees the request nor calls AfterRequest.
+    virtual bool Replace(const SimRequest& /*request*/, SimReply& /*reply*/) { return false; }
     // After the device has answered; may change, drop or delay frames, or the restart.
     virtual void AfterRequest(const SimRequest& /*request*/, SimReply& /*reply*/) {}
     // The stuffed bytes of one frame just before they are sent.

@@ -40,4 +40,5 @@ struct SimReply {
     std::vector<SimFrame> frames;
     bool restart = false;
     ModuleMode restartMode = ModuleMode::Application;
+    bool reset = false; // after the frames, the connection is dropped with a reset
 };

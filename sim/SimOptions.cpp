@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "sim/SimScenario.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -90,6 +92,13 @@ SimParseResult ParseSimOptions(int argc, const char* const* argv, SimOptions& op
             error = "unexpected argument '" + name + "'";
             return SimParseResult::Error;
         }
+        const SimOptionMatch extra = ParseScenarioOption(argc, argv, i, options, error);
+        if (extra == SimOptionMatch::Failed) {
+            return SimParseResult::Error;
+        }
+        if (extra == SimOptionMatch::Taken) {
+            continue;
+        }
         static const char* const kKnown[] = {"--port",
                                              "--mode",
                                              "--app-version",
@@ -157,6 +166,10 @@ SimParseResult ParseSimOptions(int argc, const char* const* argv, SimOptions& op
 }
 
 std::string SimHelpText() {
+    return SimHelpTextModule() + SimScenarioHelpText();
+}
+
+std::string SimHelpTextModule() {
     return R"(usage: zelta-sim [options]
 
 Simulates a Zelta module on 127.0.0.1: a TCP server that answers the module's UECP

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/SimFaultOptions.h"
+#include "sim/SimHostOptions.h"
 #include "sim/SimMessages.h"
 
 #include <array>
@@ -22,6 +24,8 @@ struct SimOptions {
     int idleTimeoutMs = 120000;   // a connection without traffic for this long is closed
     uint32_t maxImage = 1u << 24; // bytes kept of the image being written
     std::string tracePath;        // empty: no trace file
+    SimHostOptions host;          // the host device (sim/SimScenario.h parses these)
+    SimFaultOptions faults;       // misbehaviour (none by default)
 };
 
 enum class SimParseResult { Run, Help, Error };
@@ -32,6 +36,8 @@ SimParseResult ParseSimOptions(int argc, const char* const* argv, SimOptions& op
 
 // The text of --help: every option with its default, and the trace file's lines.
 std::string SimHelpText();
+// The part of it that describes the module.
+std::string SimHelpTextModule();
 
 // A version text as the module sends it: exactly five printable characters.
 bool IsWireVersion(const std::string& text);

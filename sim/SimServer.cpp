@@ -1,6 +1,7 @@
 #include "sim/SimServer.h"
 
 #include "sim/SimFaultHook.h"
+#include "sim/SimScenario.h"
 
 #include <algorithm>
 
@@ -24,15 +25,19 @@ std::string FrameTraceText(const SimFrame& frame) {
 } // namespace
 
 SimServer::SimServer(const SimOptions& options)
-    : options_(options), device_(options_, trace_), port_(options.port) {}
+    : options_(ResolveSimOptions(options)), device_(options_, trace_), host_(options_.host, trace_),
+      faults_(options_.faults, options_.host.macMflQuirk, trace_), port_(options.port) {
+    host_.Install(device_);
+    hook_ = &faults_;
+    device_.SetFaultHook(&faults_);
+}
 
 SimServer::~SimServer() {
     Stop();
 }
 
 void SimServer::SetFaultHook(SimFaultHook* hook) {
-    hook_ = hook;
-    device_.SetFaultHook(hook);
+    faults_.SetNext(hook);
 }
 
 bool SimServer::Start() {
@@ -203,9 +208,13 @@ void SimServer::AcceptClient() {
     Notify();
 }
 
-void SimServer::DropClient(const char* event) {
+void SimServer::DropClient(const char* event, bool withReset) {
     trace_.Line(event);
-    SocketApi::Close(client_);
+    if (withReset) {
+        SocketApi::CloseWithReset(client_);
+    } else {
+        SocketApi::Close(client_);
+    }
     client_ = SocketApi::kInvalid;
     assembler_.Reset();
     // A restart already decided on still happens; frames for the lost client do not.
@@ -276,6 +285,12 @@ void SimServer::HandleFrame(const std::vector<uint8_t>& frame) {
         DropClient("overrun");
         return;
     }
+    if (reply.reset) {
+        Outgoing out;
+        out.due = due;
+        out.reset = true;
+        outgoing_.push_back(std::move(out));
+    }
     if (reply.restart) {
         Outgoing out;
         out.due = due;
@@ -295,6 +310,10 @@ void SimServer::SendDue() {
             return;
         }
         if (client_ == SocketApi::kInvalid) {
+            continue;
+        }
+        if (out.reset) {
+            DropClient("reset", true);
             continue;
         }
         trace_.Line(out.traceText);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "io/SocketApi.h"
+#include "sim/HostDevice.h"
 #include "sim/ModuleDevice.h"
 #include "sim/SimCodec.h"
+#include "sim/SimFaultInjector.h"
 #include "sim/SimOptions.h"
 #include "sim/SimTrace.h"
 
@@ -48,8 +50,12 @@ public:
     SimTrace& Trace() { return trace_; }
 
     // Before Start: where faults are made, and access to the device's dispatch tables.
+    // The server starts with the host device and the faults of its options installed; a hook
+    // set here is asked after those faults (its BeforeSend before them).
     void SetFaultHook(SimFaultHook* hook);
     ModuleDevice& Device() { return device_; }
+    // The host device (its state may be read at any time).
+    const HostDevice& Host() const { return host_; }
 
     // A copy of the module's state, taken under the server's lock.
     ModuleState State() const;
@@ -70,13 +76,14 @@ private:
         std::string traceText;
         bool restart = false;
         ModuleMode restartMode = ModuleMode::Application;
+        bool reset = false;
     };
 
     void Loop();
     bool OpenListener();
     void CloseListener();
     void AcceptClient();
-    void DropClient(const char* event);
+    void DropClient(const char* event, bool withReset = false);
     void ComeBack();
     void ReadClient();
     void HandleFrame(const std::vector<uint8_t>& frame);
@@ -88,6 +95,8 @@ private:
     const SimOptions options_;
     SimTrace trace_;
     ModuleDevice device_;
+    HostDevice host_;
+    SimFaultInjector faults_;
     SimFaultHook* hook_ = nullptr;
     uint16_t port_ = 0;
     std::string error_;
