@@ -32,3 +32,13 @@ qt_add_resources(zelta_core "zelta_loader_images"
     PREFIX "/"
     BASE ${ZELTA_LOADER_IMAGE_DIR}
     FILES ${ZELTA_LOADER_IMAGES})
+
+# Artwork drawn by tools/artwork (":/images/<id>.png", with "@2x" variants): the window icon 128
+# (one file per size), the wizard header 129, the about-box logo 137 and the busy animation 138.
+file(GLOB ZELTA_IMAGES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/images/*.png)
+if(ZELTA_IMAGES)
+    qt_add_resources(zelta_core "zelta_images"
+        PREFIX "/"
+        BASE ${CMAKE_CURRENT_LIST_DIR}
+        FILES ${ZELTA_IMAGES})
+endif()
