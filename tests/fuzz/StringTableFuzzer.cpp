@@ -38,7 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& id = pieces[3];
     const std::string& language = pieces[4];
 
+    // The store outlives one input; it starts empty for each, so that every text comes from
+    // this input.
     StringManager& strings = StringManager::Instance();
+    Require(strings.LoadStringTableFromData("<root><stringtable/></root>"));
     strings.LoadStringTableFromData(pieces[0]);
     strings.AddStringTableFromData(pieces[1]);
 
