@@ -24,14 +24,19 @@ private:
 
 QtFrameLogWaker::QtFrameLogWaker(QObject* parent) : QObject(parent) {}
 
-QtFrameLogWaker::~QtFrameLogWaker() = default;
+QtFrameLogWaker::~QtFrameLogWaker() {
+    // Pending events are freed with the object, after this.
+    std::lock_guard<std::mutex> lock(handover_);
+}
 
 void QtFrameLogWaker::Wake(int direction) {
     // postEvent is safe from any thread and keeps the order of posts to one receiver.
+    std::lock_guard<std::mutex> lock(handover_);
     QCoreApplication::postEvent(this, new FrameLoggedEvent(direction));
 }
 
 bool QtFrameLogWaker::event(QEvent* e) {
+    { std::lock_guard<std::mutex> lock(handover_); }
     if (e->type() == FrameLoggedEventType()) {
         Dispatch(static_cast<FrameLoggedEvent*>(e)->Direction());
         return true;
