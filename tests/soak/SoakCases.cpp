@@ -28,7 +28,10 @@ Outcome Refused(Module module) {
 Outcome Unfaulted(SoakScenario scenario) {
     switch (scenario) {
     case SoakScenario::MacRepair:
+    case SoakScenario::MacRepairWenlo:
         return Updated(22);
+    case SoakScenario::MacRepairFnd:
+        return Updated(18);
     case SoakScenario::Downgrade:
         return Refused(Module::Application);
     default:
@@ -79,6 +82,11 @@ const std::vector<HitPoint>& HitPoints() {
          QueryFails(), QueryFails(), QueryFails(), QueryFails(), QueryFails()},
         {"query: BRN parameter", S::Plain, "QB:56", 1, 3, kAck | kAnswer,
          Updated(), Updated(), QueryFails(), Updated(), QueryFails()},
+        {"query: Wenlo text", S::MacRepairWenlo, "RS", 1, 3, kAck | kAnswer,
+         Updated(22), Updated(22), QueryFails(), Updated(22), QueryFails()},
+        // The first request that fails ends the query; answers late but in time change nothing.
+        {"every request", S::Plain, "*", 0, 0, kAck | kAnswer,
+         QueryFails(), QueryFails(), QueryFails(), QueryFails(), QueryFails()},
 
         // The loader check. A start request that got through unacknowledged still switches
         // the module; one that did not leaves the application running (8).
@@ -161,6 +169,12 @@ const std::vector<HitPoint>& HitPoints() {
          Updated(20), Updated(20), Updated(20), Updated(20), Updated(22)},
         // The reboot is not acknowledged: one that does not happen goes unnoticed.
         {"MAC repair: reboot", S::MacRepair, "QB:80", 1, 1, kNone,
+         Updated(22), Updated(22), Updated(22), Updated(22), Updated(22)},
+        {"Wenlo MAC repair: serial number", S::MacRepairWenlo, "RS:7F", 2, 2, kAck | kAnswer,
+         Updated(18), Updated(18), Updated(18), Updated(18), Updated(18)},
+        {"Wenlo MAC repair: write the address", S::MacRepairWenlo, "NS:05", 1, 1, kAck,
+         Updated(20), Updated(20), Updated(20), Updated(20), Updated(22)},
+        {"Wenlo MAC repair: restart the module", S::MacRepairWenlo, "NS:80", 1, 1, kNone,
          Updated(22), Updated(22), Updated(22), Updated(22), Updated(22)},
 
         // Leaving the loader after a refused downgrade: results are not looked at, but a
@@ -353,6 +367,10 @@ const char* SoakScenarioName(SoakScenario scenario) {
         return "loader-update";
     case SoakScenario::MacRepair:
         return "mac-repair";
+    case SoakScenario::MacRepairWenlo:
+        return "mac-wenlo";
+    case SoakScenario::MacRepairFnd:
+        return "mac-fnd";
     case SoakScenario::Downgrade:
         return "downgrade";
     case SoakScenario::FromLoader:
@@ -378,22 +396,22 @@ const char* RunEndName(RunEnd end) {
 }
 
 SoakCase DrawCase(std::mt19937_64& random) {
-    static constexpr std::array<SoakScenario, 4> kScenarios = {
-        SoakScenario::Plain, SoakScenario::LoaderUpdate, SoakScenario::MacRepair,
-        SoakScenario::Downgrade};
+    static constexpr std::array<SoakScenario, 6> kScenarios = {
+        SoakScenario::Plain,          SoakScenario::LoaderUpdate, SoakScenario::MacRepair,
+        SoakScenario::MacRepairWenlo, SoakScenario::MacRepairFnd, SoakScenario::Downgrade};
     const auto& points = HitPoints();
     const auto& modules = ModuleFaults();
     // Every tenth run or so has no fault; request faults come three times as often as module
     // faults.
-    const int roll = Uniform(random, 0, 39);
-    if (roll < 4) {
+    const int roll = Uniform(random, 0, 59);
+    if (roll < static_cast<int>(kScenarios.size())) {
         SoakCase c;
         c.scenario = kScenarios[static_cast<size_t>(roll)];
         c.expected = Unfaulted(c.scenario);
         c.name = "no fault";
         return c;
     }
-    if (roll < 13) {
+    if (roll < 20) {
         return ModuleFaultCase(
             modules[static_cast<size_t>(Uniform(random, 0, static_cast<int>(modules.size()) - 1))],
             random);
@@ -417,13 +435,18 @@ SoakCase DrawCase(std::mt19937_64& random) {
     ParseRequestSelector(point.selector, command.target);
     c.faults.commands.push_back(command);
     c.expected = OutcomeOf(EffectOf(fault, point), point, Unfaulted(point.scenario));
-    c.name = std::string(point.name) + ": " + FaultText(fault, point.selector) + " #" +
-             std::to_string(c.occurrence);
-    if (std::string(point.selector) == "NS:05" && fault.kind != SimFaultKind::Slow) {
+    c.name = std::string(point.name) + ": " + FaultText(fault, point.selector) +
+             (c.occurrence > 0 ? " #" + std::to_string(c.occurrence) : std::string());
+    if (Uniform(random, 0, 3) == 0) {
+        // Garbage between the frames changes nothing.
+        c.faults.garbageBytes = Uniform(random, 1, 40);
+        c.name += " + garbage " + std::to_string(c.faults.garbageBytes);
+    }
+    if (std::string(point.selector) == "NS:05") {
         c.extraMs = 5000; // the address write waits that long for its acknowledgement
     }
     if (fault.kind == SimFaultKind::Slow) {
-        c.extraMs = static_cast<uint32_t>(fault.value);
+        c.extraMs += static_cast<uint32_t>(fault.value);
     }
     return c;
 }

@@ -9,11 +9,13 @@
 
 // The module a run meets, before any fault.
 enum class SoakScenario {
-    Plain,        // application 1.40, loader 2.03: the firmware alone is flashed
-    LoaderUpdate, // loader 1.05: both loader images go first, with a restart between
-    MacRepair,    // the MAC address has lost its last three bytes; the table lists the module
-    Downgrade,    // the firmware's Net+OS is too old for the loader: refused, module restarted
-    FromLoader,   // the module the previous run left in its update loader
+    Plain,          // application 1.40, loader 2.03: the firmware alone is flashed
+    LoaderUpdate,   // loader 1.05: both loader images go first, with a restart between
+    MacRepair,      // the MAC address has lost its last three bytes; the table lists the module
+    MacRepairWenlo, // the same inside a Wenlo device: serial number and restart of its own
+    MacRepairFnd,   // the same inside an FND device, whose serial number cannot be read
+    Downgrade,      // the firmware's Net+OS is too old for the loader: refused, module restarted
+    FromLoader,     // the module the previous run left in its update loader
 };
 
 const char* SoakScenarioName(SoakScenario scenario);
