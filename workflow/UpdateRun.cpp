@@ -91,13 +91,17 @@ UpdateRun::UpdateRun(std::string firmwarePath, bool unattended)
 }
 
 UpdateRun::~UpdateRun() {
-    StopWorkers();
-    IOFrameLog::Stop();
+    Shutdown();
     if (keepLog_) {
         log_.Close();
     } else {
         log_.RemoveFile();
     }
+}
+
+void UpdateRun::Shutdown() {
+    StopWorkers();
+    IOFrameLog::Stop();
     moduleHandler_.Close(false);
 }
 
@@ -117,11 +121,6 @@ void UpdateRun::StopWorkers() {
 bool UpdateRun::Pause(WorkflowTimings::Ms duration) {
     std::unique_lock<std::mutex> lock(stopMutex_);
     return !stopWake_.wait_for(lock, duration, [this] { return stopping_; });
-}
-
-bool UpdateRun::Stopping() {
-    std::lock_guard<std::mutex> lock(stopMutex_);
-    return stopping_;
 }
 
 // --- Events -----------------------------------------------------------------------------------

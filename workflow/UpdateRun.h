@@ -48,7 +48,8 @@ enum class LoaderCheckOutcome : int {
 // where the hooks below run in the order the worker posted them. The workflow fields a worker
 // writes are therefore read safely by the owner once the result has been handled; while a
 // worker runs, the accessors must not be used. The worker is joined when its result is
-// handled, and stopped and joined when the object is destroyed.
+// handled, and stopped and joined when the object is destroyed (a derived class calls Shutdown
+// in its destructor).
 //
 // Front end. The hooks have empty defaults; a wizard overrides them to show the results, and a
 // headless driver overrides SelectPage to start the next step.
@@ -147,6 +148,11 @@ public:
     static bool EndsRun(LoaderCheckOutcome outcome);
 
 protected:
+    // Stops and joins the worker, detaches the frame log and closes the connection; afterwards
+    // no other thread reaches this object. A class deriving from this one calls it first in its
+    // own destructor, before its part of the object is torn down. Safe to call more than once.
+    void Shutdown();
+
     // --- Hooks, run on the owner thread --------------------------------------------------------
 
     // The query ended. For 3 and 4 DeviceReady() is set; errorText is the transport's text for
@@ -207,7 +213,6 @@ private:
 
     // Sleeps, unless the object is being destroyed; false then.
     bool Pause(WorkflowTimings::Ms duration);
-    bool Stopping();
     // Before the frame log restarts (which empties its queues): lets the owner write the
     // frames logged before it stopped.
     void WaitFrameLogDelivered();

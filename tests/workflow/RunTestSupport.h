@@ -63,6 +63,7 @@ inline bool ProcessEventsUntil(const std::function<bool()>& pred, uint32_t timeo
 class HeadlessRun : public UpdateRun {
 public:
     using UpdateRun::UpdateRun;
+    ~HeadlessRun() override { Shutdown(); }
 
     struct Progress {
         std::string text;
@@ -258,7 +259,7 @@ inline WorkflowTimings FastTimings() {
     t.restartPause = WorkflowTimings::Ms(0);
     t.newLoaderPause = WorkflowTimings::Ms(0);
     t.reconnectPause = WorkflowTimings::Ms(40);
-    t.reconnectRetryPause = WorkflowTimings::Ms(40);
+    t.reconnectRetryPause = WorkflowTimings::Ms(100);
     return t;
 }
 
@@ -274,8 +275,8 @@ public:
         options.downMs = 30;
         options.host.serialNumber = kSerialNumber;
         params.connectTimeout = 1000;
-        params.readTimeout = 300;
-        params.sendTimeout = 300;
+        params.readTimeout = 500;
+        params.sendTimeout = 500;
     }
 
     void TearDown() override {
