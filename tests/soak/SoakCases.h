@@ -58,8 +58,8 @@ struct SoakCase {
     uint32_t extraMs = 0; // what the fault may add to the run's duration
 };
 
-// The connection's read time-out the cases are drawn for.
-constexpr int32_t kSoakReadTimeoutMs = 300;
+// The connection's read and send time-out the cases are drawn for.
+constexpr int32_t kSoakReadTimeoutMs = 500;
 // Chunks of the firmware the runs flash.
 constexpr int kSoakFirmwareChunks = 4;
 

@@ -311,7 +311,7 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
     params.port = sim.Port();
     params.connectTimeout = 1000;
     params.readTimeout = kSoakReadTimeoutMs;
-    params.sendTimeout = 300;
+    params.sendTimeout = kSoakReadTimeoutMs;
     WorkflowTimings timings;
     timings.stepTitlePause = WorkflowTimings::Ms(0);
     timings.transferPause = WorkflowTimings::Ms(50);
@@ -320,7 +320,7 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
     timings.restartPause = WorkflowTimings::Ms(0);
     timings.newLoaderPause = WorkflowTimings::Ms(0);
     timings.reconnectPause = WorkflowTimings::Ms(40);
-    timings.reconnectRetryPause = WorkflowTimings::Ms(40);
+    timings.reconnectRetryPause = WorkflowTimings::Ms(100);
 
     const LogTime started = LogTime::Now();
     Stopwatch watch;

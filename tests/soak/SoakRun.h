@@ -10,7 +10,8 @@
 // notes how it ended.
 class SoakRun : public UpdateRun {
 public:
-    SoakRun(std::string firmwarePath) : UpdateRun(std::move(firmwarePath), true) {}
+    explicit SoakRun(std::string firmwarePath) : UpdateRun(std::move(firmwarePath), true) {}
+    ~SoakRun() override { Shutdown(); }
 
     std::optional<std::pair<QueryResult, std::string>> query;
     std::optional<std::pair<UpdateResult, LoaderCheckOutcome>> loaderCheck;
