@@ -28,8 +28,8 @@ class UECP_IO;
 // on the transport's IO thread. Open, Close, SetConnectionParams and TransferConnection take no
 // lock and must not overlap a request on either handler.
 //
-// A subclass that overrides FrameReceived must call Close(false) in its own destructor, so that
-// the IO thread has stopped before the subclass part is gone.
+// Every subclass calls Close(false) in its own destructor, so that the IO thread, which calls
+// virtual operations of the handler, has stopped before the subclass part is gone.
 class UECPMessageHandler : public FrameReader, public MyCriticalSection {
 public:
     static constexpr int kReceivedLimit = 32;

@@ -245,14 +245,15 @@ int Uniform(std::mt19937_64& random, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
 }
 
-FaultDraw DrawRequestFault(std::mt19937_64& random) {
-    static constexpr std::array<SimFaultKind, 10> kKinds = {
-        SimFaultKind::Ignore,    SimFaultKind::NoAck,       SimFaultKind::Nack,
-        SimFaultKind::Nack,      SimFaultKind::AnswerSize,  SimFaultKind::BadCrcAnswer,
-        SimFaultKind::BadCrcAck, SimFaultKind::WrongAnswer, SimFaultKind::Slow,
-        SimFaultKind::Slow};
-    const size_t pick = static_cast<size_t>(Uniform(random, 0, kKinds.size() - 1));
-    FaultDraw f{kKinds[pick], 0};
+constexpr std::array<SimFaultKind, 10> kFaultKinds = {
+    SimFaultKind::Ignore,    SimFaultKind::NoAck,       SimFaultKind::Nack,
+    SimFaultKind::Nack,      SimFaultKind::AnswerSize,  SimFaultKind::BadCrcAnswer,
+    SimFaultKind::BadCrcAck, SimFaultKind::WrongAnswer, SimFaultKind::Slow,
+    SimFaultKind::Slow};
+
+// The pick-th kind of kFaultKinds with a value drawn for it.
+FaultDraw DrawRequestFault(std::mt19937_64& random, size_t pick) {
+    FaultDraw f{kFaultKinds[pick], 0};
     switch (f.kind) {
     case SimFaultKind::Nack:
         // Half of the refusals say "message unknown", which the family handlers act on.
@@ -266,12 +267,17 @@ FaultDraw DrawRequestFault(std::mt19937_64& random) {
         break;
     case SimFaultKind::Slow:
         f.value = pick == 8 ? Uniform(random, 5, kSoakReadTimeoutMs / 6)
-                            : Uniform(random, 3 * kSoakReadTimeoutMs, 4 * kSoakReadTimeoutMs);
+                            : Uniform(random, 2 * kSoakReadTimeoutMs, 3 * kSoakReadTimeoutMs);
         break;
     default:
         break;
     }
     return f;
+}
+
+FaultDraw DrawRequestFault(std::mt19937_64& random) {
+    return DrawRequestFault(random,
+                            static_cast<size_t>(Uniform(random, 0, kFaultKinds.size() - 1)));
 }
 
 std::string FaultText(const FaultDraw& f, const std::string& selector) {
@@ -357,6 +363,31 @@ SoakCase ModuleFaultCase(const ModuleFaultRow& row, std::mt19937_64& random) {
     return c;
 }
 
+SoakCase RequestFaultCase(const HitPoint& point, const FaultDraw& fault, int occurrence) {
+    SoakCase c;
+    c.scenario = point.scenario;
+    c.occurrence = occurrence;
+    SimCommandFault command;
+    command.kind = fault.kind;
+    command.value = fault.value;
+    ParseRequestSelector(point.selector, command.target);
+    c.faults.commands.push_back(command);
+    c.expected = OutcomeOf(EffectOf(fault, point), point, Unfaulted(point.scenario));
+    c.name = std::string(point.name) + ": " + FaultText(fault, point.selector) +
+             (occurrence > 0 ? " #" + std::to_string(occurrence) : std::string());
+    if (std::string(point.selector) == "NS:05") {
+        c.extraMs = 5000; // the address write waits that long for its acknowledgement
+    }
+    if (fault.kind == SimFaultKind::Slow) {
+        c.extraMs += static_cast<uint32_t>(fault.value);
+    }
+    return c;
+}
+
+constexpr std::array<SoakScenario, 6> kScenarios = {
+    SoakScenario::Plain,          SoakScenario::LoaderUpdate, SoakScenario::MacRepair,
+    SoakScenario::MacRepairWenlo, SoakScenario::MacRepairFnd, SoakScenario::Downgrade};
+
 } // namespace
 
 const char* SoakScenarioName(SoakScenario scenario) {
@@ -396,9 +427,6 @@ const char* RunEndName(RunEnd end) {
 }
 
 SoakCase DrawCase(std::mt19937_64& random) {
-    static constexpr std::array<SoakScenario, 6> kScenarios = {
-        SoakScenario::Plain,          SoakScenario::LoaderUpdate, SoakScenario::MacRepair,
-        SoakScenario::MacRepairWenlo, SoakScenario::MacRepairFnd, SoakScenario::Downgrade};
     const auto& points = HitPoints();
     const auto& modules = ModuleFaults();
     // Every tenth run or so has no fault; request faults come three times as often as module
@@ -426,29 +454,34 @@ SoakCase DrawCase(std::mt19937_64& random) {
          ++tries) {
         fault = DrawRequestFault(random);
     }
-    SoakCase c;
-    c.scenario = point.scenario;
-    c.occurrence = Uniform(random, point.first, point.last);
-    SimCommandFault command;
-    command.kind = fault.kind;
-    command.value = fault.value;
-    ParseRequestSelector(point.selector, command.target);
-    c.faults.commands.push_back(command);
-    c.expected = OutcomeOf(EffectOf(fault, point), point, Unfaulted(point.scenario));
-    c.name = std::string(point.name) + ": " + FaultText(fault, point.selector) +
-             (c.occurrence > 0 ? " #" + std::to_string(c.occurrence) : std::string());
+    SoakCase c = RequestFaultCase(point, fault, Uniform(random, point.first, point.last));
     if (Uniform(random, 0, 3) == 0) {
         // Garbage between the frames changes nothing.
         c.faults.garbageBytes = Uniform(random, 1, 40);
         c.name += " + garbage " + std::to_string(c.faults.garbageBytes);
     }
-    if (std::string(point.selector) == "NS:05") {
-        c.extraMs = 5000; // the address write waits that long for its acknowledgement
-    }
-    if (fault.kind == SimFaultKind::Slow) {
-        c.extraMs += static_cast<uint32_t>(fault.value);
-    }
     return c;
+}
+
+std::vector<SoakCase> SweepCases(std::mt19937_64& random) {
+    std::vector<SoakCase> cases;
+    for (SoakScenario scenario : kScenarios) {
+        SoakCase c;
+        c.scenario = scenario;
+        c.expected = Unfaulted(scenario);
+        c.name = "no fault";
+        cases.push_back(c);
+    }
+    for (const ModuleFaultRow& row : ModuleFaults()) {
+        cases.push_back(ModuleFaultCase(row, random));
+    }
+    for (const HitPoint& point : HitPoints()) {
+        for (size_t pick = 0; pick < kFaultKinds.size(); ++pick) {
+            cases.push_back(RequestFaultCase(point, DrawRequestFault(random, pick),
+                                             Uniform(random, point.first, point.last)));
+        }
+    }
+    return cases;
 }
 
 SoakCase RecoveryCase(bool macLost) {

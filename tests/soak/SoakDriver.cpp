@@ -44,8 +44,9 @@ constexpr std::array<uint8_t, 6> kListedMac = {0x02, 0x10, 0x20, 0x30, 0x40, 0x5
 constexpr uint32_t kApplicationOffset = 0x100000;
 constexpr size_t kChunk = 750;
 
-// A run without a fault takes about a second here; the bound leaves room for a busy machine.
-constexpr uint32_t kRunBoundMs = 10000;
+// A run without a fault takes about a second; one with a fault waits out a few time-outs. The
+// bound leaves room for a busy machine.
+constexpr uint32_t kRunBoundMs = 8000 + 6 * kSoakReadTimeoutMs;
 // How long the module may take to settle after a run (a restart the run set off).
 constexpr uint32_t kSettleMs = 5000;
 // Runs before the process's figures count as warmed up.
@@ -241,29 +242,36 @@ std::unique_ptr<SoakDriver::Module> SoakDriver::MakeModule(SoakScenario scenario
 }
 
 int SoakDriver::Run() {
-    std::printf("soak: %d runs, seed %llu (replay with --seed %llu)\n", settings_.runs,
+    std::printf("soak: %s, seed %llu (replay with --seed %llu)\n",
+                settings_.sweep ? "every case once"
+                                : (std::to_string(settings_.runs) + " runs").c_str(),
                 static_cast<unsigned long long>(settings_.seed),
                 static_cast<unsigned long long>(settings_.seed));
     std::fflush(stdout);
     Stopwatch watch;
     int failed = 0;
-    for (int i = 1; i <= settings_.runs; ++i) {
+    const std::vector<SoakCase> sweep =
+        settings_.sweep ? SweepCases(random_) : std::vector<SoakCase>{};
+    size_t next = 0;
+    int runs = 0;
+    while (settings_.sweep ? next < sweep.size() || module_ : runs < settings_.runs) {
         SoakCase c;
         if (module_) {
             c = RecoveryCase(MacLost(module_->sim->State().mac));
+        } else if (settings_.sweep) {
+            c = sweep[next++];
         } else {
             c = DrawCase(random_);
         }
-        if (!RunOne(i, c)) {
+        if (!RunOne(++runs, c)) {
             ++failed;
         }
     }
     module_.reset();
     const ProcessUsage end = ProcessUsage::Now();
-    std::printf("soak: %d runs, %d failed, %.1f s, seed %llu; slowest run %.1f s (%s)\n",
-                settings_.runs, failed, watch.Elapsed() / 1000.0,
-                static_cast<unsigned long long>(settings_.seed), slowestMs_ / 1000.0,
-                slowestName_.c_str());
+    std::printf("soak: %d runs, %d failed, %.1f s, seed %llu; slowest run %.1f s (%s)\n", runs,
+                failed, watch.Elapsed() / 1000.0, static_cast<unsigned long long>(settings_.seed),
+                slowestMs_ / 1000.0, slowestName_.c_str());
     if (baseline_.Known() && end.Known()) {
         std::printf("soak: resident memory %.1f MiB after warm-up, peak %.1f, end %.1f; "
                     "descriptors %d -> %d; threads %d -> %d\n",
@@ -320,7 +328,7 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
     timings.restartPause = WorkflowTimings::Ms(0);
     timings.newLoaderPause = WorkflowTimings::Ms(0);
     timings.reconnectPause = WorkflowTimings::Ms(40);
-    timings.reconnectRetryPause = WorkflowTimings::Ms(100);
+    timings.reconnectRetryPause = WorkflowTimings::Ms(200);
 
     const LogTime started = LogTime::Now();
     Stopwatch watch;
@@ -365,6 +373,8 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
 
     // The log: kept for a failure (and a MAC address left lost), with the failure's lines last.
     const std::string logPath = run->LogPath();
+    const std::string queryError = run->query ? run->query->second : std::string();
+    const std::string firmwareVersion = run->CurrentFirmwareVersion();
     const bool keep = got.end == RunEnd::CheckFailed || got.end == RunEnd::UpdateFailed ||
                       (got.end == RunEnd::Updated && MacLeftUncorrected(got.result));
     report.Check(run->KeepLog() == keep, "keeps the log: " + std::to_string(run->KeepLog()));
@@ -377,10 +387,11 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
     };
     if (got.end == RunEnd::QueryFailed) {
         report.Check(StampedText(last(1), started, finished) ==
-                         GetString(got.result == kQueryConnectFailed
-                                       ? "IDS_CONNECTIONERROR"
-                                       : "IDS_COMMUNICATION_PROBLEMS"),
-                     "log does not end with the query's failure: " + last(1));
+                             GetString(got.result == kQueryConnectFailed
+                                           ? "IDS_CONNECTIONERROR"
+                                           : "IDS_COMMUNICATION_PROBLEMS") &&
+                         last(0) == queryError,
+                     "log does not end with the query's failure: " + last(1) + " / " + last(0));
     } else if (got.end == RunEnd::CheckFailed) {
         report.Check(StampedText(last(0), started, finished) ==
                          UpdateRun::UpdateErrorText(got.result),
@@ -389,9 +400,24 @@ bool SoakDriver::RunOne(int index, const SoakCase& c) {
         report.Check(StampedText(last(1), started, finished) == GetString("IDS_FLASHING_FAILED") &&
                          last(0) == UpdateRun::UpdateErrorText(got.result),
                      "log does not end with the update's failure: " + last(1) + " / " + last(0));
-    } else if (got.end == RunEnd::Updated && MacLeftUncorrected(got.result)) {
-        report.Check(last(0) == UpdateRun::UpdateErrorText(got.result),
-                     "log does not end with the MAC failure: " + last(0));
+    } else if (got.end == RunEnd::Updated) {
+        const std::string versionLine =
+            GetString("IDS_CURRENT_FIRMWARE_VERSION") + " " + firmwareVersion;
+        report.Check(std::find(lines.begin(), lines.end(), GetString("IDS_SUCCESS")) !=
+                             lines.end() &&
+                         std::find(lines.begin(), lines.end(), versionLine) != lines.end(),
+                     "log does not tell the update's success and " + versionLine);
+        if (MacLeftUncorrected(got.result)) {
+            report.Check(last(0) == UpdateRun::UpdateErrorText(got.result),
+                         "log does not end with the MAC failure: " + last(0));
+        }
+    }
+
+    // The request the fault was meant for was made.
+    if (!c.faults.commands.empty()) {
+        report.Check(gate.Seen() >= std::max(c.occurrence, 1),
+                     "the run made only " + std::to_string(gate.Seen()) +
+                         " of the requests the fault picks");
     }
 
     // The module: where the result leaves it, with what this run flashed.

@@ -23,6 +23,7 @@ public:
         int runs = 50;
         uint64_t seed = 0;
         bool verbose = false; // the simulator's trace of every failed check
+        bool sweep = false;   // every case of the table once, in place of drawn ones
     };
 
     explicit SoakDriver(const Settings& settings);

@@ -1,5 +1,5 @@
 // Consecutive unattended update runs against the simulator, each with a fault drawn at random.
-//   zelta-soak [--runs N] [--seed S] [--verbose]
+//   zelta-soak [--runs N | --sweep] [--seed S] [--verbose]
 #include "SoakDriver.h"
 
 #include <chrono>
@@ -21,7 +21,7 @@ bool ParseNumber(const char* text, unsigned long long& value) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: zelta-soak [--runs N] [--seed S] [--verbose]\n");
+    std::fprintf(stderr, "usage: zelta-soak [--runs N | --sweep] [--seed S] [--verbose]\n");
     return 2;
 }
 
@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
                    ParseNumber(argv[i + 1], value)) {
             settings.seed = value;
             ++i;
+        } else if (std::strcmp(argv[i], "--sweep") == 0) {
+            settings.sweep = true;
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             settings.verbose = true;
         } else {

@@ -201,8 +201,8 @@ TEST_F(HandlerTest, NoMatchingAnswerWithinTheTimeOut) {
 // not taken, even when another frame came just before it.
 TEST(HandlerWaits, LateFramesDoNotStretchAWait) {
     constexpr uint32_t kTimeout = 1000;
-    constexpr int kLate = 800;  // within the time-out
-    constexpr int kAfter = 600; // the awaited frame, this long after that: beyond the time-out
+    constexpr int kLate = 750;  // within the time-out, in its second half
+    constexpr int kAfter = 700; // the awaited frame, this long after that: beyond the time-out
     const Op status = [](RecordingHandler& h) {
         int value = -1;
         return h.GetModuleStatus(value);
