@@ -2,8 +2,10 @@
 
 #ifndef _WIN32
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -56,14 +58,25 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
 }
 
 // poll() on the socket and, when given, the wake-up's read end. Returns the socket's events,
-// -1 when the wake-up fired, -2 on time-out and -3 when poll itself failed.
+// -1 when the wake-up fired, -2 on time-out and -3 when poll itself failed. A poll that a
+// signal interrupts goes on for what is left of timeoutMs (negative: no limit).
 int PollWith(int fd, short events, int wakeFd, int timeoutMs) {
     pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
     const nfds_t n = wakeFd >= 0 ? 2 : 1;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    int left = timeoutMs;
     int r;
-    do {
-        r = poll(fds, n, timeoutMs);
-    } while (r < 0 && errno == EINTR);
+    for (;;) {
+        r = poll(fds, n, left);
+        if (r >= 0 || errno != EINTR)
+            break;
+        if (timeoutMs >= 0) {
+            const auto rest = std::chrono::ceil<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            left = static_cast<int>(std::max<std::chrono::milliseconds::rep>(rest.count(), 0));
+        }
+    }
     if (r < 0)
         return -3;
     if (r == 0)

@@ -17,20 +17,6 @@ constexpr uint16_t kCrcAlwaysAccepted = 0x5253; // "RS": receivers take it as a 
 constexpr size_t kMaxPendingCrc = 64;
 constexpr uint8_t kMacAnswerMfl = 9; // the element length, where the message length (11) belongs
 
-bool Matches(const SimRequestSelector& s, const SimRequest& r) {
-    const std::vector<uint8_t>& m = r.message;
-    switch (s.kind) {
-    case SimRequestSelector::Kind::Any:
-        return true;
-    case SimRequestSelector::Kind::Loader:
-        return r.kind == SimFrameKind::Loader && (s.code < 0 || (!m.empty() && m[0] == s.code));
-    case SimRequestSelector::Kind::Uecp:
-        return r.kind == SimFrameKind::Uecp && m.size() >= 5 && m[0] == 0x2D && m[2] == s.set0 &&
-               m[3] == s.set1 && (s.code < 0 || m[4] == s.code);
-    }
-    return false;
-}
-
 bool IsAck(const SimFrame& f) {
     return !f.message.empty() && f.message[0] == kAckMec;
 }
@@ -89,7 +75,7 @@ SimFaultInjector::SimFaultInjector(const SimFaultOptions& options, bool macMflQu
 
 bool SimFaultInjector::Take(size_t i, SimFaultKind kind, const SimRequest& request) {
     const SimCommandFault& f = options_.commands[i];
-    if (f.kind != kind || !Matches(f.target, request) ||
+    if (f.kind != kind || !SelectsRequest(f.target, request) ||
         (f.target.times >= 0 && used_[i] >= f.target.times)) {
         return false;
     }

@@ -69,6 +69,20 @@ bool ParseRequestSelector(const std::string& text, SimRequestSelector& selector)
     return true;
 }
 
+bool SelectsRequest(const SimRequestSelector& s, const SimRequest& r) {
+    const std::vector<uint8_t>& m = r.message;
+    switch (s.kind) {
+    case SimRequestSelector::Kind::Any:
+        return true;
+    case SimRequestSelector::Kind::Loader:
+        return r.kind == SimFrameKind::Loader && (s.code < 0 || (!m.empty() && m[0] == s.code));
+    case SimRequestSelector::Kind::Uecp:
+        return r.kind == SimFrameKind::Uecp && m.size() >= 5 && m[0] == 0x2D && m[2] == s.set0 &&
+               m[3] == s.set1 && (s.code < 0 || m[4] == s.code);
+    }
+    return false;
+}
+
 const char* SimFaultKindName(SimFaultKind kind) {
     switch (kind) {
     case SimFaultKind::Ignore:

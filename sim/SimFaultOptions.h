@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/SimMessages.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +49,9 @@ struct SimFaultOptions {
 
 // Parses a selector as described above; false when the text is not one.
 bool ParseRequestSelector(const std::string& text, SimRequestSelector& selector);
+
+// Whether the request is one the selector picks (its count "/N" aside).
+bool SelectsRequest(const SimRequestSelector& selector, const SimRequest& request);
 
 // The option name (without "--") of a fault kind, as used on the command line.
 const char* SimFaultKindName(SimFaultKind kind);

@@ -12,6 +12,16 @@
 #include <cstring>
 #include <mutex>
 
+namespace {
+
+// What is left of a wait of timeoutMs that started when watch did.
+uint32_t Remaining(const Stopwatch& watch, uint32_t timeoutMs) {
+    const uint32_t elapsed = watch.Elapsed();
+    return elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+}
+
+} // namespace
+
 UECPMessageHandler::UECPMessageHandler() = default;
 
 UECPMessageHandler::~UECPMessageHandler() {
@@ -169,9 +179,10 @@ bool UECPMessageHandler::TakeAck(std::unique_ptr<FrameData>& ack, uint32_t timeo
     Stopwatch watch;
     do {
         std::unique_ptr<FrameData> frame;
-        // Time-outs and CRC errors only end this look; the wait goes on until its limit.
-        if (::NextFrame(frame, received_, timeoutMs) == IDS_ERR_OK && frame->size() >= 2 &&
-            frame->data()[0] == kAckMec) {
+        // Time-outs and CRC errors only end this look; the wait goes on until its limit. Each
+        // look gets what is left of the limit, so that frames arriving late cannot stretch it.
+        if (::NextFrame(frame, received_, Remaining(watch, timeoutMs)) == IDS_ERR_OK &&
+            frame->size() >= 2 && frame->data()[0] == kAckMec) {
             ack = std::move(frame);
             return true;
         }
@@ -192,7 +203,15 @@ UECP_IO_Error UECPMessageHandler::WaitAnswer(UECPMessage& message) {
     Stopwatch watch;
     do {
         std::unique_ptr<FrameData> frame;
-        const UECP_IO_Error result = ::NextFrame(frame, received_, timeoutMs);
+        // Each look gets what is left of the limit, so that frames arriving late cannot stretch
+        // the wait. A look that the limit cuts short right after a frame that did not match
+        // (within the last half of the wait) ends a wait in which frames kept coming: no answer.
+        // One that met silence for longer is a read time-out.
+        const uint32_t left = Remaining(watch, timeoutMs);
+        const UECP_IO_Error result = ::NextFrame(frame, received_, left);
+        if (result == IDS_ERR_READ_TIMEOUT && left < timeoutMs / 2) {
+            return IDS_ERR_NO_ANSWER;
+        }
         if (result != IDS_ERR_OK) {
             return result;
         }

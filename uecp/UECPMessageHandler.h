@@ -28,8 +28,8 @@ class UECP_IO;
 // on the transport's IO thread. Open, Close, SetConnectionParams and TransferConnection take no
 // lock and must not overlap a request on either handler.
 //
-// A subclass that overrides FrameReceived must call Close(false) in its own destructor, so that
-// the IO thread has stopped before the subclass part is gone.
+// Every subclass calls Close(false) in its own destructor, so that the IO thread, which calls
+// virtual operations of the handler, has stopped before the subclass part is gone.
 class UECPMessageHandler : public FrameReader, public MyCriticalSection {
 public:
     static constexpr int kReceivedLimit = 32;
@@ -66,6 +66,7 @@ public:
     // bytes and every frame received so far.
     virtual UECP_IO_Error SendFrame(UECPMessage& message);
     // Waits for the answer that matches answerMec and answerCode; stores it in the message.
+    // Frames that do not match are dropped; the whole wait ends at the message's time-out.
     virtual UECP_IO_Error WaitAnswer(UECPMessage& message);
     virtual void ClearReceived();
 
@@ -80,8 +81,8 @@ public:
     // Moves this handler's parameters and open transport to target, whose own transport is
     // closed first. 2 without parameters, 3 without transport.
     UECP_IO_Error TransferConnection(UECPMessageHandler& target);
-    // Waits for the acknowledgement of the frame just sent: 10 when none came, the mapped
-    // code of a negative one, else 0.
+    // Waits for the acknowledgement of the frame just sent: 10 when none came within the
+    // message's time-out (other frames are dropped), the mapped code of a negative one, else 0.
     UECP_IO_Error WaitAck(UECPMessage& message);
 
     // Lays out and stuffs the frame into output (kUecpStuffedMax bytes or more); returns its

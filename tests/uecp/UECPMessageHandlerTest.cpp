@@ -1,5 +1,7 @@
 #include "UecpTestSupport.h"
 
+#include "base/MsClock.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@ namespace {
 
 using Frames = std::vector<ScriptedFrame>;
 using Script = ScriptHook::Script;
+using Op = std::function<UECP_IO_Error(RecordingHandler&)>;
 
 // The status request's answers as a misbehaving module might send them.
 Script Answers(std::function<Frames(uint8_t sqc)> make) {
@@ -192,6 +195,59 @@ TEST_F(HandlerTest, NoMatchingAnswerWithinTheTimeOut) {
     int status = -1;
     EXPECT_EQ(handler.GetModuleStatus(status), IDS_ERR_NO_ANSWER);
     EXPECT_EQ(status, -1);
+}
+
+// A frame that arrives late in a wait does not lengthen it: what comes after the time-out is
+// not taken, even when another frame came just before it.
+TEST(HandlerWaits, LateFramesDoNotStretchAWait) {
+    constexpr uint32_t kTimeout = 1000;
+    constexpr int kLate = 750;  // within the time-out, in its second half
+    constexpr int kAfter = 700; // the awaited frame, this long after that: beyond the time-out
+    const Op status = [](RecordingHandler& h) {
+        int value = -1;
+        return h.GetModuleStatus(value);
+    };
+    const Op flashStatus = [](RecordingHandler& h) {
+        bool done = false;
+        return h.LoaderFlashStatus(done);
+    };
+    struct Case {
+        const char* name;
+        Op op;
+        std::function<Frames(uint8_t sqc)> frames;
+        UECP_IO_Error result;
+    };
+    const Case cases[] = {
+        {"acknowledgement after an answer", status,
+         [](uint8_t q) {
+             return Frames{{RawUecp(q, "2D 04 4E 53 02 02"), kLate},
+                           {RawUecp(q, "18 00 00"), kAfter}};
+         },
+         IDS_ERR_NO_ACK},
+        {"answer after another answer", status,
+         [](uint8_t q) {
+             return Frames{RawUecp(q, "18 00 00"),
+                           {RawUecp(q, "2D 04 4E 53 09 01"), kLate},
+                           {RawUecp(q, "2D 04 4E 53 02 02"), kAfter}};
+         },
+         IDS_ERR_NO_ANSWER},
+        {"loader answer after another one", flashStatus,
+         [](uint8_t) {
+             return Frames{{RawLoader("09 30 32 2E 31 35"), kLate}, {RawLoader("06 00"), kAfter}};
+         },
+         IDS_ERR_NO_ANSWER},
+    };
+    SimFixture sim(ModuleMode::Loader);
+    ASSERT_TRUE(sim.Start());
+    RecordingHandler handler;
+    handler.SetConnectionParams(sim.Params(kTimeout));
+    ASSERT_EQ(handler.Open(), IDS_ERR_OK);
+    for (const Case& c : cases) {
+        sim.hook.Set(Answers(c.frames));
+        EXPECT_EQ(c.op(handler), c.result) << c.name;
+        // The late frame goes out before the next case.
+        SleepMs(kAfter + 200);
+    }
 }
 
 TEST_F(HandlerTest, SequenceCounterStartsAtZeroAndSkipsZeroOnWrap) {

@@ -101,6 +101,8 @@ private:
 // The module handler, recording every frame it sends.
 class RecordingHandler : public Quarvo_UECPMessageHandler {
 public:
+    ~RecordingHandler() override { Close(false); }
+
     void FrameSent(const uint8_t* bytes, int length) override {
         std::lock_guard<std::mutex> lock(mutex_);
         sent_.emplace_back(bytes, bytes + length);
