@@ -5,13 +5,10 @@
 #include "strings/CTevnoTools.h"
 #include "strings/StringManager.h"
 
+#include "workflow/UpdaterPropertySheet.h"
+
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include <ostream>
 
@@ -21,10 +18,6 @@ constexpr int kMinimumPlatform = 0;
 constexpr int kApplicationTable = 136;
 constexpr int kDialogTable = 2055;
 constexpr int kErrorTable = 2056;
-
-QString Text(const char* id) {
-    return QString::fromStdString(GetString(id));
-}
 
 } // namespace
 
@@ -83,22 +76,8 @@ void ZeltaUpdaterApp::ShowUsage() {
     box.exec();
 }
 
-bool ZeltaUpdaterApp::RunWizard(const ZeltaUpdaterCommandLineInfo& /*commandLine*/) {
-    // Stand-in for the update wizard: a window with the wizard's title that can only be
-    // cancelled.
-    QDialog window;
-    window.setWindowTitle(QCoreApplication::applicationName());
-    auto* layout = new QVBoxLayout(&window);
-    auto* title = new QLabel(Text("IDS_HEADER_TITLE"), &window);
-    title->setObjectName(QStringLiteral("headerTitle"));
-    QFont font = title->font();
-    font.setBold(true);
-    title->setFont(font);
-    layout->addWidget(title);
-    auto* buttons = new QDialogButtonBox(&window);
-    QPushButton* cancel = buttons->addButton(Text("IDS_CANCEL"), QDialogButtonBox::RejectRole);
-    QObject::connect(cancel, &QPushButton::clicked, &window, &QDialog::reject);
-    layout->addWidget(buttons);
-    window.exec();
-    return false;
+bool ZeltaUpdaterApp::RunWizard(const ZeltaUpdaterCommandLineInfo& commandLine) {
+    UpdaterPropertySheet wizard(commandLine.firmwarePath, commandLine.ipAddress, commandLine.port,
+                                commandLine.unattended, settings_);
+    return wizard.exec() == QDialog::Accepted;
 }

@@ -2,9 +2,11 @@
 
 #include "ui/ResourceImages.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 
 namespace {
@@ -49,6 +51,14 @@ void CWizard97PropertySheet::SetHeaderBitmap(const QPixmap& bitmap) {
     if (header_) {
         header_->update();
     }
+}
+
+void CWizard97PropertySheet::SetHeaderMenu(QMenu* menu) {
+    headerMenu_ = menu;
+}
+
+QMenu* CWizard97PropertySheet::HeaderMenu() const {
+    return headerMenu_;
 }
 
 QRect CWizard97PropertySheet::HeaderArea() const {
@@ -107,6 +117,11 @@ bool CWizard97PropertySheet::eventFilter(QObject* watched, QEvent* event) {
     if (watched == header_ && event->type() == QEvent::Paint && HasHeaderBitmap()) {
         QPainter painter(header_);
         DrawHeaderBitmap(painter, HeaderArea(), headerBitmap_);
+    }
+    // The header's labels pass their context-menu requests on to the header.
+    if (watched == header_ && event->type() == QEvent::ContextMenu && headerMenu_) {
+        headerMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     }
     return QWizard::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWizard>
 
+class QMenu;
 class QPainter;
 
 // The base of the program's wizards: a QWizard in its modern style whose header (the band
@@ -31,6 +32,11 @@ public:
     // The part of the header above its separator line, in the header's coordinates.
     QRect HeaderArea() const;
 
+    // The menu that a right-click on the header (or the context-menu key there) opens; none
+    // by default.
+    void SetHeaderMenu(QMenu* menu);
+    QMenu* HeaderMenu() const;
+
     static void DrawHeaderBitmap(QPainter& painter, const QRect& area, const QPixmap& bitmap);
 
 protected:
@@ -42,4 +48,5 @@ private:
 
     QPixmap headerBitmap_;
     QPointer<QWidget> header_;
+    QPointer<QMenu> headerMenu_;
 };

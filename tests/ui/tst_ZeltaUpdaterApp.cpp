@@ -3,31 +3,44 @@
 #include "strings/CTevnoTools.h"
 #include "strings/StringManager.h"
 #include "strings/SystemPlatform.h"
+#include "workflow/UpdaterPropertySheet.h"
+
+#include "WizardTestSupport.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWizard>
 #include <QtTest>
 
 #include <functional>
+#include <optional>
 #include <sstream>
 
 namespace {
 
 // Waits (at most 10 s) for a modal window to open, records what it shows, and closes it. If
 // none opens, every window is closed so that a modal loop cannot hang the test.
+// The wizard is seen when it asks for the firmware file, right after it opened: the answer
+// "cancelled" ends it.
 class ModalCloser : public QObject {
 public:
     ModalCloser() {
         connect(&timer_, &QTimer::timeout, this, &ModalCloser::Poll);
         clock_.start();
         timer_.start(20);
+        previousPrompt_ = UpdaterPropertySheet::SetFirmwarePromptHook([this](const std::string&) {
+            if (auto* wizard = qobject_cast<QWizard*>(QApplication::activeModalWidget())) {
+                sawWindow = true;
+                text = wizard->currentPage()->title();
+            }
+            return std::optional<std::string>();
+        });
     }
+    ~ModalCloser() override { UpdaterPropertySheet::SetFirmwarePromptHook(previousPrompt_); }
 
     bool sawMessageBox = false;
     bool sawWindow = false;
@@ -41,13 +54,6 @@ private:
             text = box->text();
             box->accept();
             timer_.stop();
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            sawWindow = true;
-            if (auto* title = dialog->findChild<QLabel*>(QStringLiteral("headerTitle"))) {
-                text = title->text();
-            }
-            dialog->reject();
-            timer_.stop();
         } else if (clock_.elapsed() > 10000) {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 widget->close();
@@ -58,6 +64,7 @@ private:
 
     QTimer timer_;
     QElapsedTimer clock_;
+    FirmwarePathPrompt previousPrompt_;
 };
 
 } // namespace
@@ -141,6 +148,41 @@ private slots:
         QVERIFY2(closer.text.startsWith(shownText), qPrintable(closer.text));
         QCOMPARE(QString::fromStdString(out.str()).startsWith(shownText), usage);
         QCOMPARE(storedLanguage(), storedAfter);
+    }
+
+    // The whole program, unattended, with the real pauses (about twelve seconds): a
+    // successful update ends with Finish and the exit code 1.
+    void unattendedUpdateExitsWithOne() {
+        SimOptions options;
+        options.port = 0;
+        options.downMs = 30;
+        options.flashPolls = 0;
+        SimServer sim(options);
+        QVERIFY2(sim.Start(), sim.Error().c_str());
+        const QString firmware = dir_.filePath(QStringLiteral("fw.bin"));
+        {
+            QFile file(firmware);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(FirmwareImage("01.50", "7.4.2", "BRN"));
+        }
+        const std::vector<std::string> args{"/U", "/IP:127.0.0.1," + std::to_string(sim.Port()),
+                                            firmware.toStdString()};
+        // Should the run stall, the wizard is cancelled so that the test fails and ends.
+        QTimer guard;
+        guard.setInterval(120000);
+        connect(&guard, &QTimer::timeout, [] {
+            if (auto* wizard = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                wizard->done(QDialog::Rejected);
+            }
+        });
+        guard.start();
+        std::ostringstream out;
+        AppSettings settings(settingsPath().toStdString());
+        ZeltaUpdaterApp app(settings, args, out);
+        QVERIFY(!app.InitInstance());
+        QCOMPARE(app.ExitInstance(), 1);
+        QCOMPARE(sim.State().flashed.size(), size_t(1));
+        QCOMPARE(sim.State().appVersion, std::string("01.50"));
     }
 };
 
